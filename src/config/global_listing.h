@@ -1,0 +1,32 @@
+// Reads the global server listing and the item of a global run, from
+// "Beaconry.Prf" (the "# Gsng: " lines) or, for a named sensor, from
+// "SAP Beaconry.Gbl" (its "# GSNG: " and "# GSNX: " lines).
+#ifndef QUILLMARK_CONFIG_GLOBAL_LISTING_H_
+#define QUILLMARK_CONFIG_GLOBAL_LISTING_H_
+
+#include <string>
+
+#include "platform/line_reader.h"
+#include "run/run_settings.h"
+
+namespace qm {
+
+inline constexpr const char kProfileListingFile[] = "Beaconry.Prf";
+inline constexpr const char kGlobalListingFile[] = "SAP Beaconry.Gbl";
+
+// Closes run->profileStream, reopens run->profilePath and reads the listing.
+// Fills globalServerListing and listingKeyType; in the global-file variant
+// also globalItem and rawParameterText. Returns false with *error set to the
+// message of Errors 1024, "10x1", 1029, 1030, 1025 or 1026.
+bool ReadGlobalListing(RunSettings* run, std::string* error);
+
+// The profile variant over bytes already open (tests, fuzzing).
+void ReadProfileListing(LineReader& reader, RunSettings* run);
+
+// The global-file variant over bytes already open (tests, fuzzing). Returns
+// false with *error set for Errors 1029 and 1030.
+bool ReadSensorListing(LineReader& reader, RunSettings* run, std::string* error);
+
+}  // namespace qm
+
+#endif  // QUILLMARK_CONFIG_GLOBAL_LISTING_H_

@@ -1,0 +1,57 @@
+// Everything that differs between Windows and the other platforms: how the
+// program's own Windows-form paths reach the file system, file probes,
+// deletion, the local time and binary standard output. The rest of the code
+// is the same on every platform and only ever passes Windows-form paths here.
+#ifndef QUILLMARK_PLATFORM_PLATFORM_H_
+#define QUILLMARK_PLATFORM_PLATFORM_H_
+
+#include <cstdio>
+#include <string>
+
+namespace qm {
+
+// Maps one of the program's own paths, written in Windows form ("D:\PRTG\x",
+// "\\server\share", "\Program Files\...", "SapRfc.ini"), to a native path.
+// On Windows the path is returned unchanged. Elsewhere, looking at the path
+// as written: a drive letter and colon gives $QUILLMARK_ROOT/<LETTER>/<rest
+// without one leading backslash>; two leading backslashes give
+// $QUILLMARK_ROOT/UNC/<rest>; one leading backslash gives $QUILLMARK_ROOT/C
+// followed by the path (the current drive is C:); anything else is used as
+// written. Then every backslash becomes a slash. QUILLMARK_ROOT unset or
+// empty means "/".
+std::string MapPath(const std::string& windowsPath);
+
+// Same as MapPath with an explicit root, for tests ("" means "/").
+std::string MapPathWithRoot(const std::string& windowsPath, const std::string& root);
+
+// Opens one of the program's own files (Windows-form path) for reading in
+// binary mode. A directory counts as a file that cannot be opened. Returns
+// null on failure; the caller closes the stream.
+std::FILE* OpenForReading(const std::string& windowsPath);
+
+// True when OpenForReading would succeed (opens and closes at once).
+bool CanOpenForReading(const std::string& windowsPath);
+
+// Creates or truncates one of the program's own files for writing in binary
+// mode. Returns null on failure.
+std::FILE* OpenForWriting(const std::string& windowsPath);
+
+// Deletes one of the program's own files; a missing file is not an error.
+void DeleteProgramFile(const std::string& windowsPath);
+
+// The local time of day as "hh:mm:ss" (24-hour clock, two digits each).
+std::string LocalTimeOfDay();
+
+// Switches standard output to binary mode (Windows), so documents are written
+// exactly as built. Does nothing elsewhere.
+void SetBinaryStdout();
+
+// The value of an environment variable, empty when unset.
+std::string GetEnvironment(const char* name);
+
+// The id of this process (used for temporary file names).
+unsigned long CurrentProcessId();
+
+}  // namespace qm
+
+#endif  // QUILLMARK_PLATFORM_PLATFORM_H_

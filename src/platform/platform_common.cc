@@ -1,0 +1,44 @@
+// The parts of the platform module that are the same everywhere.
+#include <cstdlib>
+
+#include "platform/platform.h"
+
+namespace qm {
+
+bool CanOpenForReading(const std::string& windowsPath) {
+  std::FILE* f = OpenForReading(windowsPath);
+  if (f == nullptr) return false;
+  std::fclose(f);
+  return true;
+}
+
+std::string GetEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
+std::string MapPathWithRoot(const std::string& path, const std::string& root) {
+  std::string base = root.empty() ? std::string("/") : root;
+  if (base.back() != '/') base.push_back('/');
+  std::string mapped;
+  unsigned char first = path.empty() ? 0 : static_cast<unsigned char>(path[0]);
+  bool letter = (first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z');
+  if (path.size() >= 2 && letter && path[1] == ':') {
+    std::string rest = path.substr(2);
+    if (!rest.empty() && rest[0] == '\\') rest.erase(0, 1);
+    char drive = static_cast<char>(first >= 'a' ? first - 'a' + 'A' : first);
+    mapped = base + drive + "/" + rest;
+  } else if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+    mapped = base + "UNC/" + path.substr(2);
+  } else if (!path.empty() && path[0] == '\\') {
+    mapped = base + "C" + path;
+  } else {
+    mapped = path;
+  }
+  for (char& c : mapped) {
+    if (c == '\\') c = '/';
+  }
+  return mapped;
+}
+
+}  // namespace qm

@@ -1,0 +1,50 @@
+// The platform module on POSIX systems: Windows-form paths are mapped below
+// QUILLMARK_ROOT.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+
+#include "platform/platform.h"
+
+namespace qm {
+
+std::string MapPath(const std::string& windowsPath) {
+  return MapPathWithRoot(windowsPath, GetEnvironment("QUILLMARK_ROOT"));
+}
+
+std::FILE* OpenForReading(const std::string& windowsPath) {
+  std::string path = MapPath(windowsPath);
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return nullptr;
+  struct stat info;
+  if (fstat(fileno(f), &info) != 0 || S_ISDIR(info.st_mode)) {
+    std::fclose(f);
+    return nullptr;
+  }
+  return f;
+}
+
+std::FILE* OpenForWriting(const std::string& windowsPath) {
+  return std::fopen(MapPath(windowsPath).c_str(), "wb");
+}
+
+void DeleteProgramFile(const std::string& windowsPath) {
+  std::remove(MapPath(windowsPath).c_str());
+}
+
+std::string LocalTimeOfDay() {
+  std::time_t now = std::time(nullptr);
+  struct tm local;
+  localtime_r(&now, &local);
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
+  return text;
+}
+
+void SetBinaryStdout() {}
+
+unsigned long CurrentProcessId() { return static_cast<unsigned long>(getpid()); }
+
+}  // namespace qm

@@ -1,0 +1,2 @@
+// Placeholder: filled in by the module's implementation.
+#include "rfc/connection.h"

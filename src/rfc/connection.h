@@ -1,0 +1,48 @@
+// Opening the RFC connection to the system of the current SystemEntry: by
+// destination through SapRfc.<DEST> copied to SapRfc.ini and a connect
+// string, or by an options record built from the profile.
+#ifndef QUILLMARK_RFC_CONNECTION_H_
+#define QUILLMARK_RFC_CONNECTION_H_
+
+#include <string>
+
+#include "config/system_entry.h"
+#include "output/console.h"
+#include "rfc/rfc_library.h"
+
+namespace qm {
+
+// The connection texts and records handed to RfcOpen, loaded afresh from a
+// SystemEntry at every open. The records point into the strings, so the
+// object must not be copied or moved after BuildConnectionRecords.
+struct ConnectionFields {
+  std::string destination, client, user, password, language, mode;
+  std::string hostname, sysnr, gwhost, gwservice;
+  RfcServerRecord server{};
+  RfcGatewayRecord gateway{};
+  RfcOptionsRecord options{};
+};
+
+// Loads the fields from the entry: user padded with blanks to 12 characters,
+// password to 10 (longer ones whole); ",HOST=" in parameterText empties the
+// host name, ",NO=" the system number. Then builds the records: mode 1 and
+// the gateway record when mode is exactly "R/2", else mode 0 and the server
+// record; empty host, gateway host and service are null; the system number
+// is the decimal value of sysnr (0 when empty).
+void BuildConnectionRecords(const SystemEntry& entry, const std::string& parameterText,
+                            ConnectionFields* fields);
+
+// "CLIENT=<client> USER=<user> PASSWD=<password> LANG=D DEST=<destination>".
+std::string BuildConnectString(const SystemEntry& entry);
+
+// Opens the connection; 0 when none was opened. When SapRfc.<destination>
+// can be read in the working directory, prints "* SapRfc.Ini.......: DEST<\n"
+// (only when printSapRfcLine), copies it over SapRfc.ini and calls RfcOpenEx
+// with the connect string; otherwise calls RfcOpen with the options record.
+RfcHandle OpenRfcConnection(const RfcLibrary& library, const SystemEntry& entry,
+                            const std::string& parameterText, bool printSapRfcLine,
+                            Console& console);
+
+}  // namespace qm
+
+#endif  // QUILLMARK_RFC_CONNECTION_H_

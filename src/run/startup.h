@@ -1,0 +1,26 @@
+// Start-up: reads the command line into RunSettings.
+#ifndef QUILLMARK_RUN_STARTUP_H_
+#define QUILLMARK_RUN_STARTUP_H_
+
+#include <string>
+#include <vector>
+
+#include "output/sensor_output.h"
+#include "run/run_settings.h"
+
+namespace qm {
+
+// Fills *run from the arguments after the program name (args[0] is the
+// profile name). `timeOfDay` is the start time "hh:mm:ss"; `callerMode` is
+// the OutputMode the installation is set up for (from Quillmark.ini).
+// Returns false with *error set to the message of an error exit
+// ("Error 1001: ..." when there is no argument).
+bool ReadCommandLine(const std::vector<std::string>& args, const std::string& timeOfDay,
+                     OutputMode callerMode, RunSettings* run, std::string* error);
+
+// Upper-cases the letters "a" to "z"; every other byte stays.
+std::string UpperCaseAscii(std::string text);
+
+}  // namespace qm
+
+#endif  // QUILLMARK_RUN_STARTUP_H_
