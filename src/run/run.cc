@@ -1,2 +1,51 @@
-// Placeholder: filled in by the module's implementation.
 #include "run/run.h"
+
+#include "config/file_locations.h"
+#include "config/global_listing.h"
+#include "config/settings.h"
+#include "platform/platform.h"
+#include "rfc/rfc_error.h"
+#include "rfcsim.h"
+#include "run/startup.h"
+
+namespace qm {
+
+int ErrorExit(SensorOutput& out, Console& console, const std::string& message) {
+  WriteErrorDocument(out, message);
+  console.Write(out.text);
+  return kExitError;
+}
+
+bool MayPrintSapRfcLine(const RunSettings& run) {
+  return run.outputMode != OutputMode::kExeXml || run.showBanner;
+}
+
+int RunProgram(const std::vector<std::string>& args) {
+  SetBinaryStdout();
+  StdoutConsole console;
+  SensorOutput out;
+  RunSettings run;
+  std::string error;
+  ProgramSettings settings = ReadSettingsFile();
+  if (!ReadCommandLine(args, LocalTimeOfDay(), settings.outputMode, &run, &error)) {
+    return ErrorExit(out, console, error);
+  }
+  SetOutputForm(out, run.outputMode, run.parameterText, run.rawParameterText);
+  if (!LocateProfile(&run, &error)) return ErrorExit(out, console, error);
+
+  RfcAccess rfc;
+  rfc.library = RfcSimLibrary();
+  rfc.reportError = ReportRfcError;
+  RfcErrorReporter reporter;
+  reporter.library = rfc.library;
+  reporter.console = &console;
+  reporter.outputMode = run.outputMode;
+  reporter.showBanner = run.showBanner;
+  InstallRfcErrorReporter(&reporter);
+
+  if (!run.globalMode) return RunSingleSystem(run, out, rfc, console);
+  if (!ReadGlobalListing(&run, &error)) return ErrorExit(out, console, error);
+  return RunGlobalListing(run, out, rfc, console);
+}
+
+}  // namespace qm

@@ -7,11 +7,44 @@
 #include <string>
 #include <vector>
 
+#include "collect/collect.h"
+#include "output/console.h"
+#include "output/sensor_output.h"
+#include "run/run_settings.h"
+
 namespace qm {
 
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitRfcError = 1;
+inline constexpr int kExitError = 2;
+
 // The whole program for the arguments after the program name; returns the
-// exit code (0, 1 or 2). Output goes to standard output.
+// exit code (0, 2; the RFC error report ends the process with 1 itself).
+// Output goes to standard output.
 int RunProgram(const std::vector<std::string>& args);
+
+// An error exit: the error document with `message` replaces the output,
+// which is written to the console as built; returns exit code 2.
+int ErrorExit(SensorOutput& out, Console& console, const std::string& message);
+
+// The single-system run over run.profileStream (open; closed here).
+int RunSingleSystem(RunSettings& run, SensorOutput& out, RfcAccess& rfc, Console& console);
+
+// The run over run.globalServerListing; always returns exit code 0.
+int RunGlobalListing(RunSettings& run, SensorOutput& out, RfcAccess& rfc, Console& console);
+
+// The parameter display text of the single-system run's executing line:
+// cut before the first "#" and the first "@"; "(Parameters " and "(No "
+// count as empty; empty shows as "(No Parameters)".
+std::string SingleDisplayText(const std::string& rawParameterText);
+
+// The parameter display text of the global run's start line: colons become
+// blanks, cut before the first " @".
+std::string GlobalDisplayText(const std::string& rawParameterText);
+
+// Whether "* SapRfc.Ini.......: DEST<" may be printed: PRTG parses all of
+// standard output in the EXEXML mode, so only with the banner on there.
+bool MayPrintSapRfcLine(const RunSettings& run);
 
 }  // namespace qm
 

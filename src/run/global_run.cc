@@ -1,0 +1,170 @@
+// The run over a global listing: one reading for every listed system, each
+// system counted as processed or failed, then the summary.
+#include <cstdio>
+
+#include "config/system_entry.h"
+#include "platform/line_reader.h"
+#include "platform/platform.h"
+#include "rfc/connection.h"
+#include "rfc/rfc_error.h"
+#include "run/run.h"
+#include "run/startup.h"
+
+namespace qm {
+namespace {
+
+constexpr std::size_t kGlobalLineLimit = 199;
+
+struct GlobalCounts {
+  unsigned long systemCount = 0;
+  unsigned long processedCount = 0;
+  unsigned long failedCount = 0;
+};
+
+// Takes the entry up to the next "#" from the front of the listing.
+std::string TakeListingEntry(std::string& listing) {
+  std::size_t end = listing.find('#');
+  std::string entry = listing.substr(0, end);
+  listing.erase(0, end == std::string::npos ? listing.size() : end + 1);
+  return entry;
+}
+
+std::string ItemLabelFor(char listingKeyType, const std::string& entry,
+                         const SystemEntry& system) {
+  switch (listingKeyType) {
+    case '2':
+      return entry.size() > 4 ? entry.substr(0, entry.size() - 4) : std::string();
+    case '3':
+      return system.hostname;
+    case '4':
+      return system.destination;
+    default:
+      return entry;
+  }
+}
+
+// Reads and checks one listed profile; faults only mark the system failed.
+void ReadListedProfile(std::FILE* stream, const std::string& profileName, SystemEntry* system,
+                       bool* systemFailed) {
+  std::string unused;
+  LineReader reader(stream);
+  ReadSystemEntry(reader, kGlobalLineLimit, EntryPolicy::kMarkFailed, profileName, system,
+                  systemFailed, &unused);
+  std::fclose(stream);
+  CheckSystemEntry(*system, EntryPolicy::kMarkFailed, profileName, systemFailed, &unused);
+}
+
+// Connects and measures one system whose profile is sound. Returns true when
+// both collection steps succeeded.
+bool MeasureSystem(RunSettings& run, const SystemEntry& system, ReadingTarget& target,
+                   SensorOutput& out, RfcAccess& rfc, Console& console, RunStatus& status) {
+  RfcHandle connection = OpenRfcConnection(*rfc.library, system, run.parameterText,
+                                           MayPrintSapRfcLine(run), console);
+  if (connection == 0) return false;
+  status = RunStatus::kErr;
+  CollectCpuAll(rfc, connection, out, status);
+  bool measured = status == RunStatus::kOk;
+  if (measured) {
+    status = RunStatus::kErr;
+    CollectTopSingle(rfc, connection, target, out, console, status);
+    measured = status == RunStatus::kOk;
+  }
+  rfc.library->RfcClose(connection);
+  return measured;
+}
+
+void PrintRunStart(const RunSettings& run, SensorOutput& out, Console& console) {
+  if (run.showBanner) {
+    console.Write(run.bannerLine + "\n");
+    console.Write("* " + run.startTime + " " + GlobalDisplayText(run.rawParameterText) +
+                  " State=Executing\n");
+  }
+  BeginDocument(out);
+  console.Write(out.text + "\n");
+  out.text.clear();
+}
+
+void PrintSummary(const RunSettings& run, const GlobalCounts& counts, SensorOutput& out,
+                  Console& console) {
+  // A failed last system's error text must not land in front of the summary.
+  out.text.clear();
+  BeginMessage(out);
+  AppendMessageText(out, "(***) " + run.globalItem +
+                             ": NoSystems=" + std::to_string(counts.systemCount) +
+                             ", Processed=" + std::to_string(counts.processedCount) +
+                             ", Failed=" + std::to_string(counts.failedCount));
+  EndMessage(out);
+  EndDocument(out);
+  console.Write(out.text + "\n");
+  if (run.showBanner) {
+    console.Write("\n* " + LocalTimeOfDay() + " SAP " + kProgramName + " now processed...\n");
+  }
+}
+
+}  // namespace
+
+std::string GlobalDisplayText(const std::string& rawParameterText) {
+  std::string text = rawParameterText;
+  for (char& c : text) {
+    if (c == ':') c = ' ';
+  }
+  return text.substr(0, text.find(" @"));
+}
+
+int RunGlobalListing(RunSettings& run, SensorOutput& out, RfcAccess& rfc, Console& console) {
+  run.parameterText = UpperCaseAscii(run.rawParameterText);
+  SetOutputForm(out, run.outputMode, run.parameterText, run.rawParameterText);
+  PrintRunStart(run, out, console);
+
+  GlobalCounts counts;
+  std::string listing = run.globalServerListing;
+  RfcEnvironmentRecord environment{RfcErrorHandlerEntry, nullptr};
+  while (!listing.empty()) {
+    ++counts.systemCount;
+    std::string entry = TakeListingEntry(listing);
+    run.profileName = entry;
+    std::FILE* stream = OpenForReading(run.profileDirectory + entry);
+    if (stream == nullptr) continue;  // skipped: counted in NoSystems only
+
+    // Every listed profile starts from an empty entry, so a profile that
+    // lacks a line fails instead of using the previous system's value.
+    SystemEntry system;
+    bool systemFailed = false;
+    ReadListedProfile(stream, entry, &system, &systemFailed);
+
+    ReadingTarget target;
+    target.destination = system.destination;
+    target.parameterText = run.parameterText;
+    target.rawParameterText = run.rawParameterText;
+    target.globalMode = true;
+    target.globalItem = run.globalItem;
+    target.itemLabel = ItemLabelFor(run.listingKeyType, entry, system);
+    std::string progressLine = "* " + LocalTimeOfDay() + " " + entry + ", " + system.hostname +
+                               ", " + system.destination + ", " + system.sysnr + ", " +
+                               system.client;
+
+    rfc.library->RfcEnvironment(&environment);
+    out.text.clear();
+    RunStatus status = RunStatus::kErr;
+    // A system whose profile failed is not connected: logging on with a
+    // wrong password on every interval can lock the monitoring user.
+    if (!systemFailed) {
+      systemFailed = !MeasureSystem(run, system, target, out, rfc, console, status);
+    }
+
+    bool ok = !systemFailed && status == RunStatus::kOk;
+    if (ok && target.itemFound) {
+      ++counts.processedCount;
+    } else {
+      ++counts.failedCount;
+    }
+    if (run.showBanner) {
+      const char* state = !ok ? "Rfc Failure" : (target.itemFound ? "Processed" : "Not Found");
+      console.Write("\n" + progressLine + " State=" + state + "\n");
+    }
+  }
+  PrintSummary(run, counts, out, console);
+  return kExitOk;
+}
+
+}  // namespace qm
