@@ -1,0 +1,79 @@
+#include "config/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace qm {
+namespace {
+
+TEST(ParseSettings, ReadsTheCallerProduct) {
+  struct Case {
+    std::string bytes;
+    OutputMode mode;
+  } cases[] = {
+      {"", OutputMode::kExeXml},
+      {"Caller=Velkira", OutputMode::kVelkira},
+      {"caller=zephanor\n", OutputMode::kZephanor},
+      {"CALLER = QUENRIK\r\n", OutputMode::kQuenrik},
+      {" \tCaller\t=\t Hollent \t\r\n", OutputMode::kHollent},
+      {"\xEF\xBB\xBF" "Caller=Hollent\n", OutputMode::kHollent},
+      {"\xEF\xBB\xBF\xEF\xBB\xBF" "Caller=Hollent\n", OutputMode::kExeXml},  // one mark only
+      {"# note\nTimeout=5\n\nCaller=Velkira\nnonsense\n", OutputMode::kVelkira},
+      {"Caller=EXEXML\n", OutputMode::kExeXml},
+      {"Caller=Velkira2\nCaller=\nCaller\n", OutputMode::kExeXml},
+      {"Caller=Quenrik\rCaller=Hollent\n", OutputMode::kExeXml},  // CR alone ends no line
+      {"Caller Name=Velkira\n", OutputMode::kExeXml},
+      {"Caller=Velkira=x\n", OutputMode::kExeXml},
+      {"Caller=Hollent\nCaller=Zephanor\n", OutputMode::kHollent},  // fixed order, not line order
+      {"Caller=Quenrik\nCaller=Velkira\n", OutputMode::kQuenrik},
+      {"Caller=Zephanor\nCaller=Bogus\n", OutputMode::kZephanor},  // invalid lines ignored
+      {"Caller=Velkira\n" + std::string(10000, 'x') + "=" + std::string(10000, 'y') +
+           "\nCaller=Zephanor",
+       OutputMode::kZephanor},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ParseSettings(c.bytes).outputMode, c.mode) << c.bytes.substr(0, 60);
+  }
+}
+
+// Runs a test body in a fresh temporary working directory.
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previous_ = std::filesystem::current_path();
+    directory_ = std::filesystem::temp_directory_path() /
+                 ("quillmark_settings_" + std::to_string(::testing::UnitTest::GetInstance()
+                                                             ->random_seed()) +
+                  "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(directory_);
+    std::filesystem::create_directories(directory_);
+    std::filesystem::current_path(directory_);
+  }
+  void TearDown() override {
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(directory_);
+  }
+  static void WriteFile(const std::string& bytes) {
+    std::ofstream(kSettingsFile, std::ios::binary) << bytes;
+  }
+
+  std::filesystem::path previous_;
+  std::filesystem::path directory_;
+};
+
+TEST_F(SettingsFileTest, ReadsTheFileInTheWorkingDirectory) {
+  WriteFile("\xEF\xBB\xBF" "Caller = quenrik\r\n\x1A\r\n");
+  EXPECT_EQ(ReadSettingsFile().outputMode, OutputMode::kQuenrik);
+}
+
+TEST_F(SettingsFileTest, MissingFileOrDirectoryCountsAsEmpty) {
+  EXPECT_EQ(ReadSettingsFile().outputMode, OutputMode::kExeXml);
+  std::filesystem::create_directory(kSettingsFile);
+  EXPECT_EQ(ReadSettingsFile().outputMode, OutputMode::kExeXml);
+}
+
+}  // namespace
+}  // namespace qm
