@@ -59,6 +59,9 @@ struct ProcessFilter {
   std::string filterText;     // the value in force, letter case as given
 };
 
+// Reads "USER=" and "PROC=": the key found in parameterText, the value from
+// rawParameterText at the same place, up to the first blank or comma; a value
+// that begins with a blank or comma counts as none.
 ProcessFilter ReadProcessFilter(const std::string& parameterText,
                                 const std::string& rawParameterText);
 
@@ -71,22 +74,46 @@ struct ProcessTotals {
   std::int64_t systemCpuUtilSum = 0;
 };
 
-// Prepared once per step: the filter and the upper-cased destination.
+// One filter value prepared for the rows: a row text (upper-cased, trailing
+// blanks removed) matches the value exactly, or, when the value ends in "*",
+// when it begins with the value's text before the "*". A lone "*" matches
+// every row; otherwise a blank row text matches nothing.
+struct TextMatcher {
+  bool active = false;    // a value was given
+  bool matchAll = false;  // the value is a lone "*"
+  bool prefix = false;    // the value ends in "*"
+  std::string text;       // the value without a final "*"
+};
+
+// Prepares one upper-cased filter value; an empty value gives an inactive
+// matcher.
+TextMatcher MakeTextMatcher(const std::string& upperValue);
+
+// Prepared once per step: the filter, its matchers and the upper-cased
+// destination, so the rows need no allocation.
 struct RowSelection {
   ProcessFilter filter;
   std::string upperDestination;
+  TextMatcher user;
+  TextMatcher process;
+  bool anyFilter = false;  // a user or process value is in force
 };
 
+// Prepares the selection of one step from its filter and the destination.
 RowSelection MakeRowSelection(const ProcessFilter& filter, const std::string& destination);
 
-// True when the TOP_SINGLE row matches the filter.
-bool RowMatchesFilter(const unsigned char* row, const ProcessFilter& filter);
+// True when the TOP_SINGLE row matches the selection's filter: its user name
+// matches the user value and its command the process value (each only when
+// given); without a filter every row matches.
+bool RowMatchesFilter(const unsigned char* row, const RowSelection& selection);
 
-// True when the row's user name or command contains the destination (both
-// sides upper-cased).
+// True when the row's user name (12 characters) or command (20 characters)
+// contains the destination, letter case ignored on both sides.
 bool IsSystemRow(const unsigned char* row, const std::string& upperDestination);
 
-// Adds one TOP_SINGLE row (68 bytes) into the totals.
+// Adds one TOP_SINGLE row (68 bytes) into the totals: a matching row into
+// the four sums, a system row (only without a filter) into the system sum;
+// negative figures count as 0.
 void AddProcessRow(const unsigned char* row, const RowSelection& selection,
                    ProcessTotals* totals);
 

@@ -1,2 +1,130 @@
-// Placeholder: filled in by the module's implementation.
 #include "rfc/connection.h"
+
+#include <climits>
+#include <cstdio>
+
+#include "platform/platform.h"
+
+namespace qm {
+namespace {
+
+constexpr std::size_t kUserWidth = 12;
+constexpr std::size_t kPasswordWidth = 10;
+
+std::string PadRight(const std::string& text, std::size_t width) {
+  std::string padded = text;
+  if (padded.size() < width) padded.append(width - padded.size(), ' ');
+  return padded;
+}
+
+// The decimal value of a text the way the C library's atoi reads it (leading
+// white space, optional sign, digits), held within the range of an int.
+int DecimalValue(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  long long value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > INT_MAX) {
+      value = INT_MAX;
+      break;
+    }
+  }
+  return static_cast<int>(negative ? -value : value);
+}
+
+// Null for an empty text: the library takes a missing host or gateway as
+// "not given", an empty text as a name.
+char* TextOrNull(std::string& text) { return text.empty() ? nullptr : text.data(); }
+
+// Copies the whole source stream to the target; false on a read or write
+// fault.
+bool CopyStream(std::FILE* source, std::FILE* target) {
+  char buffer[4096];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, source)) > 0) {
+    if (std::fwrite(buffer, 1, got, target) != got) return false;
+  }
+  return std::ferror(source) == 0;
+}
+
+// Replaces SapRfc.ini by a copy of the open destination file. Both files
+// are closed. False when SapRfc.ini could not be written in full.
+bool CopyToSapRfcIni(std::FILE* source) {
+  std::FILE* target = OpenForWriting("SapRfc.ini");
+  if (target == nullptr) {
+    std::fclose(source);
+    return false;
+  }
+  bool copied = CopyStream(source, target);
+  std::fclose(source);
+  bool closed = std::fclose(target) == 0;
+  return copied && closed;
+}
+
+}  // namespace
+
+void BuildConnectionRecords(const SystemEntry& entry, const std::string& parameterText,
+                            ConnectionFields* fields) {
+  fields->destination = entry.destination;
+  fields->client = entry.client;
+  fields->user = PadRight(entry.user, kUserWidth);
+  fields->password = PadRight(entry.password, kPasswordWidth);
+  fields->language = entry.language;
+  fields->mode = entry.mode;
+  fields->hostname = entry.hostname;
+  fields->sysnr = entry.sysnr;
+  fields->gwhost = entry.gwhost;
+  fields->gwservice = entry.gwservice;
+  if (parameterText.find(",HOST=") != std::string::npos) fields->hostname.clear();
+  if (parameterText.find(",NO=") != std::string::npos) fields->sysnr.clear();
+
+  fields->server = RfcServerRecord{};
+  fields->server.hostname = TextOrNull(fields->hostname);
+  fields->server.sysnr = fields->sysnr.empty() ? 0 : DecimalValue(fields->sysnr);
+  fields->server.gatewayHost = TextOrNull(fields->gwhost);
+  fields->server.gatewayService = TextOrNull(fields->gwservice);
+  fields->gateway.gatewayHost = TextOrNull(fields->gwhost);
+  fields->gateway.gatewayService = TextOrNull(fields->gwservice);
+
+  bool r2 = fields->mode == "R/2";
+  fields->options = RfcOptionsRecord{};
+  fields->options.destination = fields->destination.data();
+  fields->options.mode = r2 ? 1 : 0;
+  fields->options.connection =
+      r2 ? static_cast<void*>(&fields->gateway) : static_cast<void*>(&fields->server);
+  fields->options.client = fields->client.data();
+  fields->options.user = fields->user.data();
+  fields->options.password = fields->password.data();
+  fields->options.language = fields->language.data();
+  fields->options.trace = 0;
+}
+
+std::string BuildConnectString(const SystemEntry& entry) {
+  return "CLIENT=" + entry.client + " USER=" + entry.user + " PASSWD=" + entry.password +
+         " LANG=D DEST=" + entry.destination;
+}
+
+RfcHandle OpenRfcConnection(const RfcLibrary& library, const SystemEntry& entry,
+                            const std::string& parameterText, bool printSapRfcLine,
+                            Console& console) {
+  // Process-wide like the library expects of the records it is handed; the
+  // fields are loaded afresh from the entry at every open.
+  static ConnectionFields fields;
+  BuildConnectionRecords(entry, parameterText, &fields);
+
+  std::FILE* destinationFile = OpenForReading("SapRfc." + entry.destination);
+  if (destinationFile == nullptr) return library.RfcOpen(&fields.options);
+
+  if (printSapRfcLine) console.Write("* SapRfc.Ini.......: " + entry.destination + "<\n");
+  // A partly written SapRfc.ini would make the library read another
+  // destination's settings, so a failed copy opens nothing.
+  if (!CopyToSapRfcIni(destinationFile)) return 0;
+  std::string connect = BuildConnectString(entry);
+  RfcErrorInfo unused{};
+  return library.RfcOpenEx(connect.c_str(), &unused);
+}
+
+}  // namespace qm
