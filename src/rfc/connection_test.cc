@@ -1,0 +1,239 @@
+#include "rfc/connection.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace qm {
+namespace {
+
+namespace fs = std::filesystem;
+
+SystemEntry PrdEntry() {
+  SystemEntry entry;
+  entry.destination = "PRD";
+  entry.client = "100";
+  entry.user = "MONITOR";
+  entry.password = "secret";
+  entry.language = "E";
+  entry.mode = "";
+  entry.hostname = "sapprd";
+  entry.sysnr = "07";
+  entry.gwhost = "gwprd";
+  entry.gwservice = "sapgw07";
+  return entry;
+}
+
+std::string TextOf(const char* text) { return text == nullptr ? "<null>" : text; }
+
+TEST(BuildConnectionRecords, PadsUserAndPasswordAndFillsTheServerRecord) {
+  ConnectionFields fields;
+  BuildConnectionRecords(PrdEntry(), "", &fields);
+  const RfcOptionsRecord& options = fields.options;
+  EXPECT_EQ(TextOf(options.destination), "PRD");
+  EXPECT_EQ(TextOf(options.client), "100");
+  EXPECT_EQ(TextOf(options.user), "MONITOR     ");
+  EXPECT_EQ(TextOf(options.password), "secret    ");
+  EXPECT_EQ(TextOf(options.language), "E");
+  EXPECT_EQ(options.trace, 0);
+  ASSERT_EQ(options.mode, 0);
+  ASSERT_EQ(options.connection, &fields.server);
+  EXPECT_EQ(TextOf(fields.server.hostname), "sapprd");
+  EXPECT_EQ(fields.server.sysnr, 7);
+  EXPECT_EQ(TextOf(fields.server.gatewayHost), "gwprd");
+  EXPECT_EQ(TextOf(fields.server.gatewayService), "sapgw07");
+}
+
+TEST(BuildConnectionRecords, LongUserAndPasswordArePassedWhole) {
+  SystemEntry entry = PrdEntry();
+  entry.user = "AVERYLONGUSERNAME";
+  entry.password = "twelve-chars";
+  ConnectionFields fields;
+  BuildConnectionRecords(entry, "", &fields);
+  EXPECT_EQ(TextOf(fields.options.user), "AVERYLONGUSERNAME");
+  EXPECT_EQ(TextOf(fields.options.password), "twelve-chars");
+}
+
+TEST(BuildConnectionRecords, OnlyExactlyR2SelectsTheGatewayRecord) {
+  struct Case {
+    const char* mode;
+    int expected;
+  } cases[] = {{"R/2", 1}, {"r/2", 0}, {"R/3", 0}, {"", 0}, {"R/2 ", 0}};
+  for (const Case& c : cases) {
+    SystemEntry entry = PrdEntry();
+    entry.mode = c.mode;
+    ConnectionFields fields;
+    BuildConnectionRecords(entry, "", &fields);
+    EXPECT_EQ(fields.options.mode, c.expected) << c.mode;
+    if (c.expected == 1) {
+      EXPECT_EQ(fields.options.connection, &fields.gateway);
+      EXPECT_EQ(TextOf(fields.gateway.gatewayHost), "gwprd");
+      EXPECT_EQ(TextOf(fields.gateway.gatewayService), "sapgw07");
+    } else {
+      EXPECT_EQ(fields.options.connection, &fields.server) << c.mode;
+    }
+  }
+}
+
+TEST(BuildConnectionRecords, EmptyHostAndGatewayTextsBecomeNull) {
+  SystemEntry entry = PrdEntry();
+  entry.hostname.clear();
+  entry.gwhost.clear();
+  entry.gwservice.clear();
+  ConnectionFields fields;
+  BuildConnectionRecords(entry, "", &fields);
+  EXPECT_EQ(fields.server.hostname, nullptr);
+  EXPECT_EQ(fields.server.gatewayHost, nullptr);
+  EXPECT_EQ(fields.server.gatewayService, nullptr);
+  EXPECT_EQ(fields.gateway.gatewayHost, nullptr);
+  EXPECT_EQ(fields.gateway.gatewayService, nullptr);
+}
+
+TEST(BuildConnectionRecords, HostAndNumberOverridesEmptyThoseFields) {
+  struct Case {
+    const char* parameterText;
+    const char* host;
+    int sysnr;
+  } cases[] = {
+      {"USER=X", "sapprd", 7},
+      {"X,HOST=ABC", "<null>", 7},
+      {"X,NO=12", "sapprd", 0},
+      {"X,HOST=A,NO=1", "<null>", 0},
+      {"HOST=ABC", "sapprd", 7},  // only with the comma in front
+  };
+  for (const Case& c : cases) {
+    ConnectionFields fields;
+    BuildConnectionRecords(PrdEntry(), c.parameterText, &fields);
+    EXPECT_EQ(TextOf(fields.server.hostname), c.host) << c.parameterText;
+    EXPECT_EQ(fields.server.sysnr, c.sysnr) << c.parameterText;
+  }
+}
+
+TEST(BuildConnectionRecords, SystemNumberIsLoadedAfreshForEveryEntry) {
+  ConnectionFields fields;
+  BuildConnectionRecords(PrdEntry(), "", &fields);
+  ASSERT_EQ(fields.server.sysnr, 7);
+  SystemEntry next = PrdEntry();
+  next.sysnr.clear();
+  next.hostname.clear();
+  BuildConnectionRecords(next, "", &fields);
+  EXPECT_EQ(fields.server.sysnr, 0);
+  EXPECT_EQ(fields.server.hostname, nullptr);
+}
+
+TEST(BuildConnectString, UsesTheEntryUnpaddedAndAlwaysLanguageD) {
+  SystemEntry entry = PrdEntry();
+  entry.password = "pass word";
+  EXPECT_EQ(BuildConnectString(entry),
+            "CLIENT=100 USER=MONITOR PASSWD=pass word LANG=D DEST=PRD");
+}
+
+// A stand-in library that records how the connection was opened.
+struct OpenLog {
+  int openCalls = 0;
+  std::string openUser, openPassword, openDestination;
+  int openExCalls = 0;
+  std::string connect;
+};
+OpenLog openLog;
+
+RfcHandle FakeOpen(RfcOptionsRecord* options) {
+  ++openLog.openCalls;
+  openLog.openUser = options->user;
+  openLog.openPassword = options->password;
+  openLog.openDestination = options->destination;
+  return 11;
+}
+
+RfcHandle FakeOpenEx(const char* connect, RfcErrorInfo* error) {
+  ++openLog.openExCalls;
+  openLog.connect = connect;
+  EXPECT_NE(error, nullptr);
+  return 22;
+}
+
+RfcLibrary FakeLibrary() {
+  RfcLibrary library{};
+  library.RfcOpen = FakeOpen;
+  library.RfcOpenEx = FakeOpenEx;
+  return library;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Runs each test in a fresh temporary working directory.
+class OpenRfcConnectionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    openLog = OpenLog{};
+    previous_ = fs::current_path();
+    dir_ = fs::temp_directory_path() /
+           ("qm_connection_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    fs::current_path(dir_);
+  }
+  void TearDown() override {
+    fs::current_path(previous_);
+    fs::remove_all(dir_);
+  }
+
+  fs::path previous_, dir_;
+  RfcLibrary library_ = FakeLibrary();
+  StringConsole console_;
+};
+
+TEST_F(OpenRfcConnectionTest, WithoutDestinationFileOpensWithTheOptionsRecord) {
+  WriteFile("SapRfc.ini", "old");
+  EXPECT_EQ(OpenRfcConnection(library_, PrdEntry(), "", true, console_), 11u);
+  EXPECT_EQ(openLog.openCalls, 1);
+  EXPECT_EQ(openLog.openExCalls, 0);
+  EXPECT_EQ(openLog.openUser, "MONITOR     ");
+  EXPECT_EQ(openLog.openPassword, "secret    ");
+  EXPECT_EQ(openLog.openDestination, "PRD");
+  EXPECT_EQ(console_.written, "");
+  EXPECT_EQ(ReadFile("SapRfc.ini"), "old");
+}
+
+TEST_F(OpenRfcConnectionTest, DestinationFileIsCopiedAndOpenedByConnectString) {
+  const char raw[] = "DEST=PRD\r\nTYPE=A\r\nASHOST=sapprd\n\0\x1a\xff end";
+  const std::string bytes(raw, sizeof raw - 1);
+  WriteFile("SapRfc.PRD", bytes);
+  WriteFile("SapRfc.ini", std::string(500, 'x'));  // longer earlier content is replaced
+  EXPECT_EQ(OpenRfcConnection(library_, PrdEntry(), "", true, console_), 22u);
+  EXPECT_EQ(console_.written, "* SapRfc.Ini.......: PRD<\n");
+  EXPECT_EQ(ReadFile("SapRfc.ini"), bytes);
+  EXPECT_EQ(openLog.openCalls, 0);
+  ASSERT_EQ(openLog.openExCalls, 1);
+  EXPECT_EQ(openLog.connect, "CLIENT=100 USER=MONITOR PASSWD=secret LANG=D DEST=PRD");
+}
+
+TEST_F(OpenRfcConnectionTest, SapRfcLineIsPrintedOnlyWhenAsked) {
+  WriteFile("SapRfc.PRD", "DEST=PRD\n");
+  EXPECT_EQ(OpenRfcConnection(library_, PrdEntry(), "", false, console_), 22u);
+  EXPECT_EQ(console_.written, "");
+  EXPECT_EQ(ReadFile("SapRfc.ini"), "DEST=PRD\n");
+}
+
+TEST_F(OpenRfcConnectionTest, UnwritableSapRfcIniOpensNothing) {
+  WriteFile("SapRfc.PRD", "DEST=PRD\n");
+  fs::create_directory("SapRfc.ini");
+  EXPECT_EQ(OpenRfcConnection(library_, PrdEntry(), "", true, console_), 0u);
+  EXPECT_EQ(openLog.openCalls + openLog.openExCalls, 0);
+}
+
+}  // namespace
+}  // namespace qm
