@@ -1,0 +1,255 @@
+#include "landscape.h"
+
+#include <climits>
+
+#include "text.h"
+
+namespace rfcsim {
+
+namespace {
+
+// The largest `synthetic N`: about 680 MB of rows, far above what a benchmark
+// asks for, and small enough that the size never overflows.
+constexpr std::int64_t kMaxSyntheticRows = 10000000;
+constexpr std::int64_t kMaxDelayMs = 3600000;
+
+struct Words {
+  std::string_view first;
+  std::string_view rest;
+};
+
+// The first blank-separated word and the rest after the blanks that follow it.
+Words SplitFirstWord(std::string_view value) {
+  std::size_t end = 0;
+  while (end < value.size() && !IsBlank(value[end])) ++end;
+  return {value.substr(0, end), TrimBlanks(value.substr(end))};
+}
+
+class Parser {
+ public:
+  Parser(const std::string& folder) : folder_(folder) {}
+
+  Landscape Run(std::string_view bytes) {
+    std::size_t lineNumber = 0;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+      std::size_t end = bytes.find('\n', start);
+      if (end == std::string_view::npos) end = bytes.size();
+      std::string_view line = bytes.substr(start, end - start);
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      ++lineNumber;
+      ParseLine(lineNumber, TrimBlanks(line));
+      start = end + 1;
+    }
+    return std::move(result_);
+  }
+
+ private:
+  void Problem(std::size_t line, const std::string& text) {
+    result_.problems.push_back("line " + std::to_string(line) + ": " + text);
+  }
+
+  void ParseLine(std::size_t line, std::string_view text) {
+    if (text.empty() || text[0] == '#' || text[0] == ';') return;
+    if (text[0] == '[') {
+      ParseSection(line, text);
+      return;
+    }
+    std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) {
+      Problem(line, "neither a system nor key = value");
+      return;
+    }
+    if (current_ == nullptr) {
+      Problem(line, "key outside a system");
+      return;
+    }
+    std::string_view key = TrimBlanks(text.substr(0, equals));
+    std::string_view value = TrimBlanks(text.substr(equals + 1));
+    if (!SetKey(*current_, key, value)) {
+      Problem(line, "bad key or value: " + std::string(key));
+    }
+  }
+
+  void ParseSection(std::size_t line, std::string_view text) {
+    current_ = nullptr;
+    if (text.back() != ']' || text.size() < 2) {
+      Problem(line, "system name without ]");
+      return;
+    }
+    std::string_view name = TrimBlanks(text.substr(1, text.size() - 2));
+    if (name.empty()) {
+      Problem(line, "empty system name");
+      return;
+    }
+    result_.systems.emplace_back();
+    current_ = &result_.systems.back();
+    current_->name = std::string(name);
+  }
+
+  bool SetKey(System& system, std::string_view key, std::string_view value) {
+    if (EqualsIgnoreCase(key, "host")) return Assign(&system.host, value);
+    if (EqualsIgnoreCase(key, "gwhost")) return Assign(&system.gwhost, value);
+    if (EqualsIgnoreCase(key, "gwservice")) return Assign(&system.gwservice, value);
+    if (EqualsIgnoreCase(key, "mshost")) return Assign(&system.mshost, value);
+    if (EqualsIgnoreCase(key, "r3name")) return Assign(&system.r3name, value);
+    if (EqualsIgnoreCase(key, "group")) return Assign(&system.group, value);
+    if (EqualsIgnoreCase(key, "sysnr")) return SetSysnr(system, value);
+    if (EqualsIgnoreCase(key, "client")) return SetClients(system, value);
+    if (EqualsIgnoreCase(key, "logon")) return AddLogon(system, value);
+    if (EqualsIgnoreCase(key, "top")) return SetRowSource(&system.top, value);
+    if (EqualsIgnoreCase(key, "cpu")) return SetRowSource(&system.cpu, value);
+    if (EqualsIgnoreCase(key, "GET_CPU_ALL")) return SetOutcome(&system.getCpuAll, value);
+    if (EqualsIgnoreCase(key, "GET_TOP_SINGLE")) return SetOutcome(&system.getTopSingle, value);
+    if (EqualsIgnoreCase(key, "abort")) return AddAbort(system, value);
+    if (EqualsIgnoreCase(key, "delay_ms")) return SetDelay(system, value);
+    return false;
+  }
+
+  static bool Assign(std::string* field, std::string_view value) {
+    *field = std::string(value);
+    return true;
+  }
+
+  static bool SetSysnr(System& system, std::string_view value) {
+    std::int64_t number = 0;
+    if (value.empty() || !ParseInteger(value, INT_MIN, INT_MAX, &number)) return false;
+    system.hasSysnr = true;
+    system.sysnr = static_cast<int>(number);
+    return true;
+  }
+
+  static bool SetClients(System& system, std::string_view value) {
+    system.anyClient = false;
+    system.clients.clear();
+    while (!value.empty()) {
+      Words words = SplitFirstWord(value);
+      system.clients.emplace_back(words.first);
+      value = words.rest;
+    }
+    return true;
+  }
+
+  static bool AddLogon(System& system, std::string_view value) {
+    if (value.empty()) return false;
+    Words words = SplitFirstWord(value);
+    system.logons.push_back({std::string(words.first), std::string(words.rest)});
+    return true;
+  }
+
+  bool SetRowSource(RowSource* source, std::string_view value) {
+    RowSource parsed;
+    parsed.text = std::string(value);
+    Words words = SplitFirstWord(value);
+    if (value.empty()) {
+      parsed.kind = RowSource::kNone;
+    } else if (EqualsIgnoreCase(value, "live")) {
+      parsed.kind = RowSource::kLive;
+    } else if (EqualsIgnoreCase(words.first, "synthetic") && !words.rest.empty()) {
+      std::int64_t count = 0;
+      if (!ParseInteger(words.rest, 0, kMaxSyntheticRows, &count)) return false;
+      parsed.kind = RowSource::kSynthetic;
+      parsed.count = static_cast<std::uint64_t>(count);
+    } else {
+      parsed.kind = RowSource::kCsv;
+      parsed.path = IsAbsolutePath(value) ? std::string(value) : folder_ + std::string(value);
+    }
+    *source = std::move(parsed);
+    return true;
+  }
+
+  static bool SetOutcome(Outcome* outcome, std::string_view value) {
+    Words words = SplitFirstWord(value);
+    Outcome parsed;
+    parsed.text = std::string(words.rest);
+    if (EqualsIgnoreCase(words.first, "ok") && words.rest.empty()) {
+      parsed.kind = Outcome::kOk;
+    } else if (EqualsIgnoreCase(words.first, "failure")) {
+      parsed.kind = Outcome::kFailure;
+    } else if (EqualsIgnoreCase(words.first, "exception")) {
+      parsed.kind = Outcome::kException;
+    } else if (EqualsIgnoreCase(words.first, "system_exception")) {
+      parsed.kind = Outcome::kSystemException;
+    } else if (EqualsIgnoreCase(words.first, "code") || EqualsIgnoreCase(words.first, "call_code")) {
+      std::int64_t code = 0;
+      if (words.rest.empty() || !ParseInteger(words.rest, INT_MIN, INT_MAX, &code)) return false;
+      parsed.kind = EqualsIgnoreCase(words.first, "code") ? Outcome::kCode : Outcome::kCallCode;
+      parsed.code = static_cast<int>(code);
+      parsed.text.clear();
+    } else {
+      return false;
+    }
+    *outcome = std::move(parsed);
+    return true;
+  }
+
+  static bool AddAbort(System& system, std::string_view value) {
+    Words words = SplitFirstWord(value);
+    if (!IsAbortableOperation(words.first)) return false;
+    system.aborts.push_back({std::string(words.first), std::string(words.rest)});
+    return true;
+  }
+
+  static bool SetDelay(System& system, std::string_view value) {
+    std::int64_t delay = 0;
+    if (value.empty() || !ParseInteger(value, 0, kMaxDelayMs, &delay)) return false;
+    system.delayMs = static_cast<unsigned>(delay);
+    return true;
+  }
+
+  std::string folder_;
+  Landscape result_;
+  System* current_ = nullptr;
+};
+
+}  // namespace
+
+const Abort* System::FindAbort(std::string_view operation) const {
+  // The last line for an operation wins.
+  for (auto it = aborts.rbegin(); it != aborts.rend(); ++it) {
+    if (it->operation == operation) return &*it;
+  }
+  return nullptr;
+}
+
+bool IsAbortableOperation(std::string_view operation) {
+  static constexpr std::string_view kOperations[] = {
+      "RfcOpen", "RfcOpenEx", "RfcCall", "RfcReceive",
+      "RfcInstallStructure", "ItCreate", "ItGetLine", "ItDelete"};
+  for (std::string_view known : kOperations) {
+    if (operation == known) return true;
+  }
+  return false;
+}
+
+Landscape ParseLandscape(std::string_view bytes, const std::string& folder) {
+  return Parser(folder).Run(bytes);
+}
+
+static bool IsSeparator(char c) {
+#ifdef _WIN32
+  return c == '/' || c == '\\';
+#else
+  return c == '/';
+#endif
+}
+
+std::string FolderOf(const std::string& path) {
+  for (std::size_t i = path.size(); i > 0; --i) {
+    if (IsSeparator(path[i - 1])) return path.substr(0, i);
+  }
+#ifdef _WIN32
+  if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+#endif
+  return std::string();
+}
+
+bool IsAbsolutePath(std::string_view path) {
+  if (!path.empty() && IsSeparator(path[0])) return true;
+#ifdef _WIN32
+  if (path.size() >= 2 && path[1] == ':') return true;
+#endif
+  return false;
+}
+
+}  // namespace rfcsim

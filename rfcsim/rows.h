@@ -1,0 +1,92 @@
+// Rows of the operating-system collector's tables TOP_SINGLE (68 bytes) and
+// CPU_ALL (48 bytes), laid out with natural alignment in native byte order,
+// and the three places they come from: CSV files, synthetic rows and this
+// host's live processes.
+#ifndef RFCSIM_ROWS_H_
+#define RFCSIM_ROWS_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rfcsim {
+
+// One field of a row layout.
+struct FieldSpec {
+  enum Kind { kChar, kInt4, kInt2 };
+  const char* name;
+  Kind kind;
+  unsigned offset;
+  unsigned length;
+  bool required;  // a CSV file must have this column
+};
+
+struct RowLayout {
+  unsigned rowLength;
+  const FieldSpec* fields;
+  std::size_t count;
+};
+
+// TOP_SINGLE: TYPE, SUBTYPE, SERIALNR (2-byte), PROC_ID, USERNAME(12),
+// COMMAND(20), CPU_UTIL, CPU_TIME(8), RES_SIZE, PRIORITY, PRIV_PAGES.
+extern const RowLayout kTopSingleLayout;
+// CPU_ALL: TYPE, SUBTYPE, SERIALNR (2-byte), then ten 4-byte integers.
+extern const RowLayout kCpuAllLayout;
+
+// The field of `layout` called `name` (exact), or null.
+const FieldSpec* FindField(const RowLayout& layout, std::string_view name);
+
+// Writes a 4-byte or 2-byte integer (by the field's kind) at the field's
+// offset of `row`; the value is cut to the field's size.
+void PutInteger(unsigned char* row, const FieldSpec& field, std::int64_t value);
+// Writes a character field: cut, or blank-padded to its length.
+void PutText(unsigned char* row, const FieldSpec& field, std::string_view text);
+
+// Rows in one contiguous vector of rowLength-byte rows.
+struct Rows {
+  unsigned rowLength = 0;
+  std::vector<unsigned char> bytes;
+  std::size_t Count() const { return rowLength == 0 ? 0 : bytes.size() / rowLength; }
+};
+
+// Parses CSV bytes (RFC 4180 quoting, LF or CR LF) into rows of `layout`,
+// appended to `rows`. The header names the columns (any letter case, any
+// order, unknown ones ignored). On a fault returns false with *errorLine set
+// to the physical line (from 1, header included) where the faulty record
+// starts; the rows appended so far are then removed again.
+bool ParseCsvRows(std::string_view bytes, const RowLayout& layout, Rows* rows,
+                  std::size_t* errorLine);
+
+// Appends `count` synthetic TOP_SINGLE rows to `rows`. Row i (from 1):
+//   USERNAME   "SAPADM" when i % 4 == 0, else "ROOT", "DAEMON", "ORACLE"
+//              for i % 4 == 1, 2, 3
+//   COMMAND    "dw.sap" when i % 3 == 0, else "bash" (i % 3 == 1) or
+//              "java" (i % 3 == 2)
+//   CPU_UTIL   i % 100            CPU_TIME  i % 1000, right-aligned in 8
+//   RES_SIZE   1000 + i % 500     PRIV_PAGES 100 + i % 200
+//   PROC_ID    i                  PRIORITY 20, TYPE 1, SUBTYPE 0,
+//   SERIALNR   i % 10000
+void AppendSyntheticTopRows(std::uint64_t count, Rows* rows);
+
+// Appends `count` synthetic CPU_ALL rows. Row i (from 1): TYPE 1, SUBTYPE 0,
+// SERIALNR i % 10000, NBR_CPU 4, LOAD1_AVG i % 400, LOAD5_AVG i % 300,
+// LOAD15_AVG i % 200, INT_SEC 1000 + i % 100, SYSC_SEC 5000 + i % 100,
+// CS_SEC 2000 + i % 100, USR_TOTAL i % 60, SYS_TOTAL i % 20,
+// IDLE_TOTAL 100 - USR_TOTAL - SYS_TOTAL.
+void AppendSyntheticCpuRows(std::uint64_t count, Rows* rows);
+
+// Appends one TOP_SINGLE row per process of this host. Samples processor
+// use over a short window (about 100 ms). False with *error when the
+// process list cannot be read.
+bool AppendLiveTopRows(Rows* rows, std::string* error);
+
+// Appends one CPU_ALL row for this host: processor count, load averages
+// (times 100) and the share of user, system and idle time in percent over a
+// short window. False with *error when the figures cannot be read.
+bool AppendLiveCpuRow(Rows* rows, std::string* error);
+
+}  // namespace rfcsim
+
+#endif  // RFCSIM_ROWS_H_
