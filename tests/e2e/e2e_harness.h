@@ -1,0 +1,201 @@
+// The end-to-end harness: runs the built program in a fresh temporary folder
+// per case and compares standard output byte for byte and the exit code.
+//
+// Every case gets its own folder with two parts:
+//   root/  the QUILLMARK_ROOT of the run ("C:\x" lies in root/C/x,
+//          "D:\x" in root/D/x, "\x" on the current drive C: in root/C/x);
+//   work/  the working directory (Quillmark.ini, SapRfc.*, Dev_Rfc.Trc,
+//          rfcsim.ini, profiles found in the current directory).
+// How the program is started (a command prefix such as "wine", then the
+// executable), the extra environment and where the folders lie are settings
+// of the runner, so the same case table can run another build.
+#ifndef QUILLMARK_TESTS_E2E_E2E_HARNESS_H_
+#define QUILLMARK_TESTS_E2E_E2E_HARNESS_H_
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qm::e2e {
+
+namespace fs = std::filesystem;
+
+// ---------------------------------------------------------------------------
+// Files of a case.
+
+// Which part of the case folder a path is relative to.
+enum class Base { kRoot, kWork };
+
+// A file (or folder) created before the run. `path` uses "/" and is relative
+// to its base; missing parent folders are created. `bytes` may hold the
+// password markers of ScrambledPassword / WrongCheckDigitPassword.
+struct FileSpec {
+  Base base = Base::kWork;
+  std::string path;
+  std::string bytes;
+  bool directory = false;
+};
+
+// A file in the working directory / below the root with these bytes.
+FileSpec WorkFile(std::string path, std::string bytes);
+FileSpec RootFile(std::string path, std::string bytes);
+// An empty folder in the working directory / below the root.
+FileSpec WorkDir(std::string path);
+FileSpec RootDir(std::string path);
+
+// What must hold for a file after the run.
+struct FileCheck {
+  enum class Kind { kExists, kAbsent, kContent };
+  Base base = Base::kWork;
+  std::string path;
+  Kind kind = Kind::kExists;
+  std::string bytes;  // kContent only; password markers are expanded
+};
+
+FileCheck ExpectExists(Base base, std::string path);
+FileCheck ExpectAbsent(Base base, std::string path);
+FileCheck ExpectContent(Base base, std::string path, std::string bytes);
+
+// ---------------------------------------------------------------------------
+// Helpers for the usual file contents.
+
+// A marker for the scrambled form of `password`, replaced when the case's
+// files are written by the output of the password tool (run once per
+// password and cached for the whole test program).
+std::string ScrambledPassword(const std::string& password);
+
+// Like ScrambledPassword, but with the first body character changed so the
+// header stays valid and the check digit no longer matches (the profile then
+// fails with "Wrong Password"). The password's first character must be a
+// digit or letter whose neighbour by the lowest bit is one too ("b"..."y",
+// "B"..."Y", "0"..."9" all qualify except "a"/"z"-style ends).
+std::string WrongCheckDigitPassword(const std::string& password);
+
+// The fields of a profile; std::nullopt leaves the line out. The defaults
+// describe a complete profile of destination "NIX" that no landscape knows.
+struct ProfileFields {
+  std::optional<std::string> extcompany = "EX";
+  std::optional<std::string> destination = "NIX";
+  std::optional<std::string> client = "100";
+  std::optional<std::string> user = "monitor";
+  std::optional<std::string> password = ScrambledPassword("Geheim12");
+  std::optional<std::string> language = "E";
+  std::optional<std::string> mode = "R/3";
+  std::optional<std::string> hostname = "nohost01";
+  std::optional<std::string> sysnr = "00";
+  std::optional<std::string> gwhost = "nohost01";
+  std::optional<std::string> gwservice = "sapgw00";
+};
+
+// The profile's lines "Label......: value", each ended by `lineEnd`.
+std::string ProfileText(const ProfileFields& fields = {}, const std::string& lineEnd = "\n");
+
+// Quillmark.ini in the working directory with one "Caller=NAME" line.
+FileSpec CallerIni(const std::string& product);
+
+// The error document that every error exit prints, in every output mode.
+std::string ErrorDocument(const std::string& text);
+
+// Replaces every "dd:dd:dd" (d a digit) by "hh:mm:ss", so times of day in
+// progress lines compare equal.
+std::string MaskTimesOfDay(std::string text);
+
+// ---------------------------------------------------------------------------
+// A case: one row of a table.
+
+struct E2eCase {
+  std::string name = {};               // test name: letters, digits, "_"
+  std::vector<std::string> args = {};  // after the program name; "{root}"
+                                       // and "{work}" become the folders
+  std::vector<FileSpec> files = {};    // created before the run
+  std::string out = {};                // expected standard output, exactly
+  int exit = 0;                        // expected exit code
+  std::vector<FileCheck> after = {};   // checked after the run
+  // Added to the run's environment ("{root}"/"{work}" expanded in values).
+  std::vector<std::pair<std::string, std::string>> env = {};
+  std::chrono::milliseconds timeout{0};  // 0: the runner's default
+};
+
+// Prints the case's name (GoogleTest shows it for a failing parameter).
+void PrintTo(const E2eCase& c, std::ostream* os);
+
+// A copy of `base` for each product, named base.name + "_" + product, with
+// CallerIni(product) added to its files ("EXEXML" adds no settings file).
+std::vector<E2eCase> InModes(const E2eCase& base, const std::vector<std::string>& products);
+
+// ---------------------------------------------------------------------------
+// Running.
+
+// A command: a prefix (e.g. {"wine"}, empty for a native run) and the path
+// of the executable. A prefix word without "/" is looked up in PATH.
+struct Command {
+  std::vector<std::string> prefix;
+  std::string path;
+};
+
+struct RunnerConfig {
+  Command program;                 // the sensor
+  Command passwd;                  // the password tool
+  fs::path scratch;                // parent of the case folders
+  // Added to every run's environment, e.g. WINEPREFIX and WINEDEBUG.
+  std::vector<std::pair<std::string, std::string>> env;
+  bool setQuillmarkRoot = true;    // QUILLMARK_ROOT=<case>/root
+  bool checkRootUnchanged = true;  // nothing below root may change
+  std::chrono::milliseconds timeout{15000};
+};
+
+// The native build: QUILLMARK_EXE and QUILLMARK_PASSWD_EXE, case folders in
+// the system's temporary folder.
+RunnerConfig NativeRunnerConfig();
+
+struct ProcessResult {
+  int exitCode = -1;      // the exit code when the process exited
+  int signal = 0;         // the signal that ended it, else 0
+  bool timedOut = false;  // killed after the time limit
+  std::string out;        // standard output
+  std::string err;        // standard error
+};
+
+// Runs argv (argv[0] a path, or a name looked up in PATH) in `workDir` with
+// exactly the environment `env` ("NAME=value" entries), standard input from
+// /dev/null. Kills the process group after `timeout`.
+ProcessResult RunProcess(const std::vector<std::string>& argv, const fs::path& workDir,
+                         const std::vector<std::string>& env,
+                         std::chrono::milliseconds timeout);
+
+// The current environment without the variables a case controls
+// (QUILLMARK_*, RFCSIM_*), plus `extra`, as "NAME=value" entries.
+std::vector<std::string> ControlledEnvironment(
+    const std::vector<std::pair<std::string, std::string>>& extra);
+
+// A fresh temporary folder with root/ and work/, removed on destruction
+// unless the environment variable QUILLMARK_E2E_KEEP is set.
+class CaseFolder {
+ public:
+  explicit CaseFolder(const fs::path& scratch);
+  ~CaseFolder();
+  CaseFolder(const CaseFolder&) = delete;
+  CaseFolder& operator=(const CaseFolder&) = delete;
+
+  const fs::path& top() const { return top_; }
+  const fs::path& root() const { return root_; }
+  const fs::path& work() const { return work_; }
+  // The native path of a path relative to `base`.
+  fs::path Resolve(Base base, const std::string& path) const;
+
+ private:
+  fs::path top_, root_, work_;
+};
+
+// Runs one case with GoogleTest assertions: creates its files, runs the
+// program, compares standard output (times of day masked) and exit code,
+// checks the files afterwards and that nothing below root changed.
+void RunCase(const E2eCase& c, const RunnerConfig& config);
+
+}  // namespace qm::e2e
+
+#endif  // QUILLMARK_TESTS_E2E_E2E_HARNESS_H_
