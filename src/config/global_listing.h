@@ -14,17 +14,23 @@ namespace qm {
 inline constexpr const char kProfileListingFile[] = "Beaconry.Prf";
 inline constexpr const char kGlobalListingFile[] = "SAP Beaconry.Gbl";
 
-// Closes run->profileStream, reopens run->profilePath and reads the listing.
-// Fills globalServerListing and listingKeyType; in the global-file variant
-// also globalItem and rawParameterText. Returns false with *error set to the
-// message of Errors 1024, "10x1", 1029, 1030, 1025 or 1026.
+// Closes run->profileStream, reopens run->profilePath and reads the listing
+// ("SAP Beaconry.Gbl" by profileName: the global-file variant, else the
+// profile variant). Fills globalServerListing and listingKeyType; in the
+// global-file variant also globalItem and rawParameterText. Returns false
+// with *error set to the message of Errors 1024, "10x1", 1029, 1030, 1025 or
+// 1026; no file is left open either way.
 bool ReadGlobalListing(RunSettings* run, std::string* error);
 
-// The profile variant over bytes already open (tests, fuzzing).
+// The profile variant over bytes already open (tests, fuzzing): appends the
+// text from column 21 of every "# Gsng: " line to globalServerListing.
 void ReadProfileListing(LineReader& reader, RunSettings* run);
 
-// The global-file variant over bytes already open (tests, fuzzing). Returns
-// false with *error set for Errors 1029 and 1030.
+// The global-file variant over bytes already open (tests, fuzzing): appends
+// the sensor's listing texts to globalServerListing and sets globalItem,
+// rawParameterText and listingKeyType from its sensor lines (the sensor is
+// the first word of parameterText). Returns false with *error set for
+// Errors 1029 and 1030.
 bool ReadSensorListing(LineReader& reader, RunSettings* run, std::string* error);
 
 }  // namespace qm
