@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "collect/collect.h"
+#include "collect/structures.h"
+#include "collect/test_rows.h"
+
+namespace qm {
+namespace {
+
+using testing_rows::Bytes;
+using testing_rows::MakeTopRow;
+using testing_rows::TopRow;
+
+std::string Upper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+// The filter as start-up hands the parameter text over: an upper-cased copy
+// for the keys, the raw copy for the values.
+ProcessFilter FilterOf(const std::string& raw) { return ReadProcessFilter(Upper(raw), raw); }
+
+TEST(ReadProcessFilter, TakesValuesUpToBlankOrComma) {
+  struct Case {
+    const char* raw;
+    const char* user;
+    const char* process;
+    const char* filterText;
+  } cases[] = {
+      {"", "", "", ""},
+      {"#", "", "", ""},
+      {"user=sapadm", "SAPADM", "", "sapadm"},
+      {"USER=sapadm,PROC=x", "SAPADM", "X", "x"},
+      {"PROC=dw* USER=SapAdm", "SAPADM", "DW*", "dw*"},
+      {"USER=a b", "A", "", "a"},
+      {"XUSER=abc", "ABC", "", "abc"},  // a plain substring search
+      {"USER=", "", "", ""},
+      {"USER= x", "", "", ""},          // a value that begins with a blank is none
+      {"USER=,PROC=dw", "", "DW", "dw"},
+      {"USER=sapadm,PROC=", "SAPADM", "", "sapadm"},
+      {"USER=sapadm,PROC= dw", "SAPADM", "", "sapadm"},
+      {"USER=x,USER=y", "X", "", "x"},  // the first occurrence counts
+  };
+  for (const Case& c : cases) {
+    ProcessFilter filter = FilterOf(c.raw);
+    EXPECT_EQ(filter.userFilter, c.user) << c.raw;
+    EXPECT_EQ(filter.processFilter, c.process) << c.raw;
+    EXPECT_EQ(filter.filterText, c.filterText) << c.raw;
+  }
+}
+
+TEST(RowMatchesFilter, AppliesEachValueToItsOwnField) {
+  struct Case {
+    const char* parameters;
+    const char* user;
+    const char* command;
+    bool matches;
+  } cases[] = {
+      // no filter: every row, blank ones included
+      {"", "sapadm", "dw.sapPRD", true},
+      {"", "", "", true},
+      // user, exact after upper-casing and trailing blanks removed
+      {"USER=sapadm", "SAPADM", "x", true},
+      {"USER=sapadm", "sapadm", "x", true},
+      {"USER=sapadm", "SAPADMX", "x", false},
+      {"USER=sapadm", "SAPAD", "x", false},
+      {"USER=sapadm", " SAPADM", "x", false},
+      // process, exact and with a final "*"
+      {"PROC=dw", "u", "DW", true},
+      {"PROC=dw", "u", "dw.sapPRD", false},
+      {"PROC=dw*", "u", "dw.sapPRD", true},
+      {"PROC=dw*", "u", "DW", true},
+      {"PROC=dw*", "u", "D", false},  // the end of the text counts as a character
+      {"PROC=dw*", "u", "xdw", false},
+      {"PROC=d*w", "u", "dxw", false},  // only a final "*" is a wildcard
+      {"PROC=d*w", "u", "D*W", true},
+      {"PROC=*", "u", "anything", true},
+      // blank rows match no value but a lone "*"
+      {"USER=sapadm", "", "x", false},
+      {"PROC=dw*", "u", "", false},
+      {"PROC=*", "u", "", true},
+      {"USER=*", "", "", true},
+      // both: each field by its own value
+      {"USER=sapadm,PROC=dw*", "sapadm", "dw.sapPRD", true},
+      {"USER=sapadm,PROC=dw*", "sapadm", "sapstart", false},
+      {"USER=sapadm,PROC=dw*", "prdadm", "dw.sapPRD", false},
+      {"USER=sap*,PROC=dw", "sapadm", "dw", true},
+      {"USER=sap*,PROC=dw", "sapadm", "dw.sap", false},
+      {"USER=sapadm,PROC=*", "sapadm", "", true},
+      {"USER=sapadm,PROC=*", "", "x", false},
+      // texts that fill the whole field
+      {"USER=abcdefghijkl", "abcdefghijkl", "x", true},
+      {"PROC=abcdefghijklmnopqrst", "u", "abcdefghijklmnopqrst", true},
+  };
+  for (const Case& c : cases) {
+    RowSelection selection = MakeRowSelection(FilterOf(c.parameters), "PRD");
+    std::string row = MakeTopRow({c.user, c.command});
+    EXPECT_EQ(RowMatchesFilter(Bytes(row), selection), c.matches)
+        << c.parameters << " user [" << c.user << "] command [" << c.command << "]";
+  }
+}
+
+TEST(RowMatchesFilter, TextEndsAtANulByte) {
+  RowSelection selection = MakeRowSelection(FilterOf("USER=sap"), "PRD");
+  std::string row = MakeTopRow({"sap", "x"});
+  row[top_single::kUsername + 3] = '\0';  // "sap\0" followed by blanks
+  EXPECT_TRUE(RowMatchesFilter(Bytes(row), selection));
+}
+
+TEST(IsSystemRow, FindsTheDestinationInUserOrCommandIgnoringCase) {
+  struct Case {
+    const char* destination;
+    const char* user;
+    const char* command;
+    bool system;
+  } cases[] = {
+      {"PRD", "prdadm", "sapstart", true},
+      {"PRD", "sapadm", "dw.sapPRD_DVEBMGS00", true},
+      {"PRD", "sapadm", "sapstart", false},
+      {"prd", "PRDADM", "x", true},
+      {"Prd", "x", "dw.sapprd", true},
+      {"PRD", "P", "RD", false},
+      // the command's full 20 characters are searched, the 21st is cut off
+      {"PRD", "x", "abcdefghijklmnopqPRD", true},
+      {"PRD", "x", "abcdefghijklmnopqrsPRD", false},
+  };
+  for (const Case& c : cases) {
+    std::string row = MakeTopRow({c.user, c.command});
+    std::string upper = MakeRowSelection(ProcessFilter{}, c.destination).upperDestination;
+    EXPECT_EQ(IsSystemRow(Bytes(row), upper), c.system)
+        << c.destination << " " << c.user << " " << c.command;
+  }
+}
+
+TEST(ReadCpuTime, ReadsLeadingDecimalDigits) {
+  struct Case {
+    const char* text;
+    long long value;
+  } cases[] = {
+      {"   12345", 12345}, {"        ", 0},  {"12345678", 12345678}, {"  -00042", -42},
+      {"  +7    ", 7},     {"\t 42x9  ", 42}, {"abc12   ", 0},         {"  - 5   ", 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReadCpuTime(c.text, 8), c.value) << "[" << c.text << "]";
+  }
+  EXPECT_EQ(ReadCpuTime("12345678", 3), 123);  // never beyond the given length
+}
+
+ProcessTotals Sum(const std::string& parameters, const std::string& destination,
+                  const std::vector<TopRow>& rows) {
+  RowSelection selection = MakeRowSelection(FilterOf(parameters), destination);
+  ProcessTotals totals;
+  for (const TopRow& r : rows) {
+    std::string row = MakeTopRow(r);
+    AddProcessRow(Bytes(row), selection, &totals);
+  }
+  return totals;
+}
+
+const std::vector<TopRow> kRows = {
+    {"prdadm", "dw.sapPRD_DVEBMGS00", 1500, "    1000", 200000, 150000},
+    {"sapadm", "sapstartsrv", 250, "      20", 30000, 20000},
+    {"root", "prdcheck", 100, "     300", 4000, 3000},
+    {"oracle", "ora_pmon", 40, "       4", 500, 100},
+};
+
+TEST(AddProcessRow, SumsMatchingRowsAndSystemRowsOnlyWithoutFilter) {
+  ProcessTotals all = Sum("", "PRD", kRows);
+  EXPECT_EQ(all.cpuUtilSum, 1890);
+  EXPECT_EQ(all.cpuTimeSum, 1324);
+  EXPECT_EQ(all.residentSizeSum, 234500);
+  EXPECT_EQ(all.privatePagesSum, 173100);
+  EXPECT_EQ(all.systemCpuUtilSum, 1600);  // prdadm and the command prdcheck
+
+  ProcessTotals sapadm = Sum("user=sapadm", "PRD", kRows);
+  EXPECT_EQ(sapadm.cpuUtilSum, 250);
+  EXPECT_EQ(sapadm.cpuTimeSum, 20);
+  EXPECT_EQ(sapadm.residentSizeSum, 30000);
+  EXPECT_EQ(sapadm.privatePagesSum, 20000);
+  EXPECT_EQ(sapadm.systemCpuUtilSum, 0);
+
+  ProcessTotals none = Sum("PROC=nothing", "PRD", kRows);
+  EXPECT_EQ(none.cpuUtilSum + none.cpuTimeSum + none.residentSizeSum + none.privatePagesSum +
+                none.systemCpuUtilSum,
+            0);
+}
+
+TEST(AddProcessRow, NegativeFiguresCountAsZero) {
+  ProcessTotals totals =
+      Sum("", "PRD", {{"prdadm", "x", -500, "   -1000", -7, -9}, {"u", "x", 10, "5", 20, 30}});
+  EXPECT_EQ(totals.cpuUtilSum, 10);
+  EXPECT_EQ(totals.cpuTimeSum, 5);
+  EXPECT_EQ(totals.residentSizeSum, 20);
+  EXPECT_EQ(totals.privatePagesSum, 30);
+  EXPECT_EQ(totals.systemCpuUtilSum, 0);
+}
+
+TEST(AddProcessRow, SumsGoBeyondThirtyTwoBits) {
+  std::vector<TopRow> rows(3, TopRow{"prdadm", "x", INT_MAX, "99999999", INT_MAX, INT_MAX});
+  ProcessTotals totals = Sum("", "PRD", rows);
+  EXPECT_EQ(totals.cpuUtilSum, 3LL * INT_MAX);
+  EXPECT_EQ(totals.systemCpuUtilSum, 3LL * INT_MAX);
+  EXPECT_EQ(totals.cpuTimeSum, 299999997);
+  EXPECT_EQ(totals.residentSizeSum, 3LL * INT_MAX);
+  EXPECT_EQ(totals.privatePagesSum, 3LL * INT_MAX);
+}
+
+// Natural alignment of the described fields must give the offsets the
+// aggregation reads and the row lengths the tables are created with.
+template <std::size_t N>
+std::vector<std::size_t> NaturalOffsets(const RfcTypeElement (&elements)[N], std::size_t* end) {
+  std::vector<std::size_t> offsets;
+  std::size_t at = 0;
+  for (const RfcTypeElement& e : elements) {
+    std::size_t align = e.type == kRfcTypeChar ? 1 : e.length;
+    at = (at + align - 1) / align * align;
+    offsets.push_back(at);
+    EXPECT_EQ(e.decimals, 0u) << e.name;
+    EXPECT_EQ(e.offset, 0u) << e.name;
+    at += e.length;
+  }
+  *end = (at + 3) / 4 * 4;
+  return offsets;
+}
+
+TEST(Structures, DescriptionsMatchTheRowLayouts) {
+  std::size_t end = 0;
+  using namespace top_single;
+  EXPECT_EQ(NaturalOffsets(kTopSingleElements, &end),
+            (std::vector<std::size_t>{kType, kSubtype, kSerialNr, kProcId, kUsername, kCommand,
+                                      kCpuUtil, kCpuTime, kResSize, kPriority, kPrivPages}));
+  EXPECT_EQ(end, kTopSingleRowLength);
+  EXPECT_STREQ(kTopSingleElements[5].name, "COMMAND");
+  EXPECT_EQ(kTopSingleElements[5].length, kCommandLength);
+  EXPECT_STREQ(kTopSingleElements[7].name, "CPU_TIME");
+
+  using namespace cpu_all;
+  EXPECT_EQ(NaturalOffsets(kCpuAllElements, &end),
+            (std::vector<std::size_t>{cpu_all::kType, cpu_all::kSubtype, cpu_all::kSerialNr,
+                                      kNbrCpu, kLoad1Avg, kLoad5Avg, kLoad15Avg, kIntSec,
+                                      kSyscSec, kCsSec, kUsrTotal, kSysTotal, kIdleTotal}));
+  EXPECT_EQ(end, kCpuAllRowLength);
+  EXPECT_STREQ(kCpuAllElements[12].name, "IDLE_TOTAL");
+}
+
+}  // namespace
+}  // namespace qm
