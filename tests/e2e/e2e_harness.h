@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -138,14 +139,19 @@ struct Command {
 };
 
 struct RunnerConfig {
-  Command program;                 // the sensor
-  Command passwd;                  // the password tool
-  fs::path scratch;                // parent of the case folders
+  Command program;   // the sensor
+  Command passwd;    // the password tool
+  fs::path scratch;  // parent of the case folders
   // Added to every run's environment, e.g. WINEPREFIX and WINEDEBUG.
   std::vector<std::pair<std::string, std::string>> env;
   bool setQuillmarkRoot = true;    // QUILLMARK_ROOT=<case>/root
   bool checkRootUnchanged = true;  // nothing below root may change
   std::chrono::milliseconds timeout{15000};
+  // Where a root-relative path ("C/PRTG_Path.Txt") lies when the drives are
+  // not below the case folder (e.g. a Wine prefix's drives); empty: in the
+  // case's root/. Files and folders a case creates there are removed after
+  // the case.
+  std::function<fs::path(const std::string& rootRelative)> mapRootPath;
 };
 
 // The native build: QUILLMARK_EXE and QUILLMARK_PASSWD_EXE, case folders in
@@ -164,8 +170,7 @@ struct ProcessResult {
 // exactly the environment `env` ("NAME=value" entries), standard input from
 // /dev/null. Kills the process group after `timeout`.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const fs::path& workDir,
-                         const std::vector<std::string>& env,
-                         std::chrono::milliseconds timeout);
+                         const std::vector<std::string>& env, std::chrono::milliseconds timeout);
 
 // The current environment without the variables a case controls
 // (QUILLMARK_*, RFCSIM_*), plus `extra`, as "NAME=value" entries.

@@ -22,8 +22,7 @@ const std::string kFixedDir2 = "C/Program Files/" + kSensorDir;
 const std::string kFixedDir3 = "C/Program Files (x86)/" + kSensorDir;
 const std::string kHint = "C/PRTG_Path.Txt";
 
-const std::vector<std::string> kAllModes = {"EXEXML", "Velkira", "Zephanor", "Quenrik",
-                                            "Hollent"};
+const std::vector<std::string> kAllModes = {"EXEXML", "Velkira", "Zephanor", "Quenrik", "Hollent"};
 const std::vector<std::string> kCallerModes = {"Velkira", "Zephanor", "Quenrik", "Hollent"};
 
 const std::string kRfcOpenFailed = ErrorDocument("Error 1011: RFC-Open for NIX failed !");
@@ -126,7 +125,8 @@ std::vector<E2eCase> LocationCases() {
           // A hinted folder that holds the profile but does not end in ExeXml.
           {.name = "RuleBHintFolderNotExeXml",
            .args = {"PROD"},
-           .files = {RootFile(kHint, "D:\\Sensors\n"), RootFile("D/Sensors/PROD.P00", ProfileText())},
+           .files = {RootFile(kHint, "D:\\Sensors\n"),
+                     RootFile("D/Sensors/PROD.P00", ProfileText())},
            .out = kSorry,
            .exit = 2},
           // A hint file without a directory line means the root of drive C:,
@@ -235,8 +235,8 @@ std::vector<E2eCase> ProfileCases() {
       {.name = "E1004_InvalidPassword",
        .args = {"PROD"},
        .files = {CallerIni("Velkira"),
-                 WorkFile("PROD.P00", ProfileText({.password = std::nullopt}) +
-                                          kInvalidPasswordLine)},
+                 WorkFile("PROD.P00",
+                          ProfileText({.password = std::nullopt}) + kInvalidPasswordLine)},
        .out = ErrorDocument("Error 1004: Invalid Password in Profile PROD.P00 found..."),
        .exit = 2},
       // The faulty password line stops the run at once: a later good one
@@ -278,8 +278,7 @@ std::vector<E2eCase> ProfileCases() {
       {.name = "E1007_EmptyPasswordValue",
        .args = {"prod.p01"},
        .files = {CallerIni("Velkira"),
-                 WorkFile("prod.p01",
-                          ProfileText({.password = std::nullopt}) + "Password...:\n")},
+                 WorkFile("prod.p01", ProfileText({.password = std::nullopt}) + "Password...:\n")},
        .out = ErrorDocument("Error 1007: Password in Profile prod.p01 is missing..."),
        .exit = 2},
       // A valid profile written with CR LF line ends passes every check.
@@ -310,7 +309,8 @@ std::vector<E2eCase> ListingCases() {
       // "ITEM=" drops argument 1 entirely, its directory included.
       {.name = "E1002_BeaconryPrfIgnoresArgumentDirectory",
        .args = {R"(D:\cfg\X)", "ITEM=CPU-Usage"},
-       .files = {CallerIni("Velkira"), RootFile("D/cfg/Beaconry.Prf", "# Gsng: CPU-Usage   PROD.P00#\n")},
+       .files = {CallerIni("Velkira"),
+                 RootFile("D/cfg/Beaconry.Prf", "# Gsng: CPU-Usage   PROD.P00#\n")},
        .out = ErrorDocument("Error 1002: Profile Beaconry.Prf is missing..."),
        .exit = 2},
       // "global" with a directory selects the global file in that directory.
@@ -341,9 +341,9 @@ std::vector<E2eCase> ListingCases() {
       // A sensor line without "Item=".
       {.name = "E1026_GlobalFileWithoutItem",
        .args = {"GLOBAL", "prodcpu"},
-       .files = {RootFile(kFixedDir3 + "SAP Beaconry.Gbl",
-                          kGblListingLine +
-                              "# GSNX: PRODCPU   :USER=SAPSYS,Sensor=\"SAP Quillmark\"\n")},
+       .files = {RootFile(
+           kFixedDir3 + "SAP Beaconry.Gbl",
+           kGblListingLine + "# GSNX: PRODCPU   :USER=SAPSYS,Sensor=\"SAP Quillmark\"\n")},
        .out = ErrorDocument("Error 1026: Global Item Idenification missing..."),
        .exit = 2},
       // The tag's letter case matters; a later good line is not read.

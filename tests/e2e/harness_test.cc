@@ -1,18 +1,16 @@
 // The end-to-end harness (declared in e2e_harness.h) and the tests that show
 // it catches what it must: output and exit codes, hung runs, and changes
 // below the root. POSIX process handling is confined to this file.
-#include "e2e_harness.h"
-
 #include <fcntl.h>
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-#include <gtest/gtest-spi.h>
-
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +19,8 @@
 #include <map>
 #include <random>
 #include <sstream>
+
+#include "e2e_harness.h"
 
 extern char** environ;
 
@@ -71,8 +71,8 @@ std::string ScrambleWithTool(const std::string& password, const RunnerConfig& co
   std::vector<std::string> argv = config.passwd.prefix;
   argv.push_back(config.passwd.path);
   argv.push_back(password);
-  ProcessResult r = RunProcess(argv, config.scratch, ControlledEnvironment(config.env),
-                               config.timeout);
+  ProcessResult r =
+      RunProcess(argv, config.scratch, ControlledEnvironment(config.env), config.timeout);
   if (r.timedOut || r.exitCode != 0 || r.out.size() != 25 || r.out.back() != '\n') {
     ADD_FAILURE() << "the password tool did not scramble \"" << password << "\": exit "
                   << r.exitCode << ", output [" << r.out << "], error [" << r.err << "]";
@@ -144,14 +144,40 @@ std::string DescribeChanges(const Snapshot& before, const Snapshot& after) {
   std::string changes;
   for (const auto& [path, state] : after) {
     auto old = before.find(path);
-    if (old == before.end()) changes += "  created " + path + "\n";
-    else if (old->second != state) changes += "  changed " + path + "\n";
+    if (old == before.end())
+      changes += "  created " + path + "\n";
+    else if (old->second != state)
+      changes += "  changed " + path + "\n";
   }
   for (const auto& [path, state] : before) {
     if (!after.count(path)) changes += "  removed " + path + "\n";
   }
   return changes;
 }
+
+// Removes, on destruction, the files a case created on mapped drives and
+// the folders it had to create for them (deepest first).
+class RootCleanup {
+ public:
+  RootCleanup() = default;
+  RootCleanup(const RootCleanup&) = delete;
+  RootCleanup& operator=(const RootCleanup&) = delete;
+  void Remember(const fs::path& path) {
+    fs::path missing = path;
+    while (!missing.empty() && !fs::exists(missing)) {
+      created_.push_back(missing);
+      if (missing == missing.parent_path()) break;
+      missing = missing.parent_path();
+    }
+  }
+  ~RootCleanup() {
+    std::error_code ignored;
+    for (const fs::path& p : created_) fs::remove_all(p, ignored);
+  }
+
+ private:
+  std::vector<fs::path> created_;  // the path first, then its new parents
+};
 
 // The full path of a program name, searched in PATH when it holds no "/".
 std::string FindExecutable(const std::string& name) {
@@ -294,8 +320,7 @@ std::vector<std::string> ControlledEnvironment(
 }
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const fs::path& workDir,
-                         const std::vector<std::string>& env,
-                         std::chrono::milliseconds timeout) {
+                         const std::vector<std::string>& env, std::chrono::milliseconds timeout) {
   ProcessResult result;
   // Everything the child needs is prepared before fork.
   std::string program = FindExecutable(argv.at(0));
@@ -315,8 +340,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const fs::path& w
   if (pid == 0) {
     setpgid(0, 0);  // its own group, so a timeout kills what it started too
     int devNull = open("/dev/null", O_RDONLY);
-    if (devNull < 0 || dup2(devNull, 0) < 0 || dup2(outPipe[1], 1) < 0 ||
-        dup2(errPipe[1], 2) < 0 || chdir(dir.c_str()) != 0) {
+    if (devNull < 0 || dup2(devNull, 0) < 0 || dup2(outPipe[1], 1) < 0 || dup2(errPipe[1], 2) < 0 ||
+        chdir(dir.c_str()) != 0) {
       _exit(127);
     }
     close(outPipe[0]);
@@ -411,9 +436,16 @@ fs::path CaseFolder::Resolve(Base base, const std::string& path) const {
 void RunCase(const E2eCase& c, const RunnerConfig& config) {
   SCOPED_TRACE("case " + c.name);
   CaseFolder folder(config.scratch);
+  auto resolve = [&](Base base, const std::string& path) {
+    return base == Base::kRoot && config.mapRootPath ? config.mapRootPath(path)
+                                                     : folder.Resolve(base, path);
+  };
+  // With mapped drives, what the case creates there goes again afterwards.
+  RootCleanup cleanup;
 
   for (const FileSpec& f : c.files) {
-    fs::path path = folder.Resolve(f.base, f.path);
+    fs::path path = resolve(f.base, f.path);
+    if (f.base == Base::kRoot && config.mapRootPath) cleanup.Remember(path);
     if (f.directory) {
       fs::create_directories(path);
     } else {
@@ -440,7 +472,7 @@ void RunCase(const E2eCase& c, const RunnerConfig& config) {
   EXPECT_EQ(r.exitCode, c.exit) << "standard error:\n" << r.err;
 
   for (const FileCheck& check : c.after) {
-    fs::path path = folder.Resolve(check.base, check.path);
+    fs::path path = resolve(check.base, check.path);
     bool isFile = fs::is_regular_file(path);
     switch (check.kind) {
       case FileCheck::Kind::kExists:
@@ -482,7 +514,7 @@ TEST(Harness, MasksEveryTimeOfDay) {
     const char* masked;
   } cases[] = {
       {"* 09:41:07 SAP x\n* 23:59:59 y", "* hh:mm:ss SAP x\n* hh:mm:ss y"},
-      {"12:34:567", "hh:mm:ss7"},   // the first eight characters form the time
+      {"12:34:567", "hh:mm:ss7"},  // the first eight characters form the time
       {"1:23:45 12:3:45 ab:cd:ef", "1:23:45 12:3:45 ab:cd:ef"},  // not two digits each
       {"", ""},
   };
@@ -490,10 +522,17 @@ TEST(Harness, MasksEveryTimeOfDay) {
 }
 
 TEST(Harness, BuildsProfilesAndErrorDocuments) {
-  EXPECT_EQ(ProfileText({.extcompany = "EX", .destination = std::nullopt, .client = "100",
-                         .user = std::nullopt, .password = "", .language = std::nullopt,
-                         .mode = std::nullopt, .hostname = std::nullopt, .sysnr = std::nullopt,
-                         .gwhost = std::nullopt, .gwservice = "sapgw00"},
+  EXPECT_EQ(ProfileText({.extcompany = "EX",
+                         .destination = std::nullopt,
+                         .client = "100",
+                         .user = std::nullopt,
+                         .password = "",
+                         .language = std::nullopt,
+                         .mode = std::nullopt,
+                         .hostname = std::nullopt,
+                         .sysnr = std::nullopt,
+                         .gwhost = std::nullopt,
+                         .gwservice = "sapgw00"},
                         "\r\n"),
             "Extcompany.: EX\r\nClient.....: 100\r\nPassword...: \r\nGwservice..: sapgw00\r\n");
   EXPECT_EQ(ErrorDocument("x"), "<Prtg>\n<Error>1</Error>\n<Text>x</Text>\n</Prtg>\n");
@@ -534,16 +573,33 @@ TEST(Harness, FailsOnWrongOutputExitCodeAndChangesBelowTheRoot) {
   EXPECT_NONFATAL_FAILURE(RunCase(ExpectsLineCase(), ShellRunner("echo expected; exit 2")),
                           "r.exitCode");
   EXPECT_NONFATAL_FAILURE(
-      RunCase(ExpectsLineCase(),
-              ShellRunner("echo expected; mkdir -p \"$QUILLMARK_ROOT/C\"; : > "
-                          "\"$QUILLMARK_ROOT/C/Dev_Rfc.Trc\"")),
+      RunCase(ExpectsLineCase(), ShellRunner("echo expected; mkdir -p \"$QUILLMARK_ROOT/C\"; : > "
+                                             "\"$QUILLMARK_ROOT/C/Dev_Rfc.Trc\"")),
       "created C/Dev_Rfc.Trc");
+}
+
+TEST(Harness, MappedDrivesGetTheRootFilesAndLoseThemAfterTheCase) {
+  CaseFolder drives(fs::temp_directory_path());
+  fs::create_directories(drives.top() / "drive_c");
+  RunnerConfig config = ShellRunner("cat \"$1/drive_c/PRTG/x.txt\"");
+  config.mapRootPath = [&](const std::string& rel) {
+    return drives.top() / ("drive_" + std::string(1, static_cast<char>(std::tolower(rel[0])))) /
+           rel.substr(2);
+  };
+  RunCase({.name = "mapped",
+           .args = {drives.top().string()},
+           .files = {RootFile("C/PRTG/x.txt", "hint")},
+           .out = "hint",
+           .exit = 0},
+          config);
+  EXPECT_TRUE(fs::exists(drives.top() / "drive_c"));
+  EXPECT_FALSE(fs::exists(drives.top() / "drive_c" / "PRTG"));
 }
 
 TEST(Harness, ReportsAProcessEndedBySignalAndReadsLargeOutput) {
   RunnerConfig config = ShellRunner("");
-  ProcessResult r = RunProcess({"sh", "-c", "head -c 300000 /dev/zero; kill -9 $$"},
-                               config.scratch, ControlledEnvironment({}), config.timeout);
+  ProcessResult r = RunProcess({"sh", "-c", "head -c 300000 /dev/zero; kill -9 $$"}, config.scratch,
+                               ControlledEnvironment({}), config.timeout);
   EXPECT_FALSE(r.timedOut);
   EXPECT_EQ(r.signal, SIGKILL);
   EXPECT_EQ(r.out.size(), 300000u);
