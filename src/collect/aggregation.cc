@@ -1,6 +1,6 @@
 // The process filters and the summing of the TOP_SINGLE rows. AddProcessRow
-// runs once per process row, so it works on stack buffers and the matchers
-// prepared once per step.
+// runs once per process row, so it reads the row bytes in place with the
+// matchers prepared once per step and allocates nothing.
 #include <cstring>
 #include <string_view>
 
@@ -10,12 +10,25 @@
 namespace qm {
 namespace {
 
-char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char UpperChar(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 std::string UpperText(std::string text) {
   for (char& c : text) c = UpperChar(c);
   return text;
 }
+
+// Upper-casing by table: this runs for every byte of every row.
+struct UpperTable {
+  unsigned char map[256];
+  constexpr UpperTable() : map() {
+    for (int c = 0; c < 256; ++c) {
+      map[c] = static_cast<unsigned char>(UpperChar(static_cast<char>(c)));
+    }
+  }
+};
+constexpr UpperTable kUpper;
 
 // The value after `key` in the parameter text, cut before its first blank or
 // comma. The key is searched in the upper-cased copy, the value taken from
@@ -31,32 +44,48 @@ std::string ReadFilterValue(const std::string& parameterText,
   return rawParameterText.substr(start, end - start);
 }
 
-// Copies a character field upper-cased into `buffer` (at least `length`
-// bytes): the text ends at a NUL byte or the field's end. Returns its length.
-std::size_t UpperField(const unsigned char* field, std::size_t length, char* buffer) {
-  std::size_t n = 0;
-  while (n < length && field[n] != 0) {
-    buffer[n] = UpperChar(static_cast<char>(field[n]));
-    ++n;
+// The length of a character field's text: it ends at a NUL byte or the
+// field's end.
+std::size_t TextLength(const unsigned char* field, std::size_t length) {
+  const void* nul = std::memchr(field, 0, length);
+  return nul == nullptr ? length
+                        : static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - field);
+}
+
+// True when the field's first `count` characters, upper-cased, equal `text`.
+bool EqualsUpper(const unsigned char* field, const char* text, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (kUpper.map[field[i]] != static_cast<unsigned char>(text[i])) return false;
   }
-  return n;
+  return true;
 }
 
 bool MatchesText(const unsigned char* field, std::size_t length, const TextMatcher& matcher) {
   if (matcher.matchAll) return true;
-  char buffer[32];
-  std::size_t n = UpperField(field, length, buffer);
-  while (n > 0 && buffer[n - 1] == ' ') --n;
-  if (n == 0) return false;
-  std::string_view text(buffer, n);
-  if (matcher.prefix) return text.substr(0, matcher.text.size()) == matcher.text;
-  return text == matcher.text;
+  std::size_t n = TextLength(field, length);
+  while (n > 0 && field[n - 1] == ' ') --n;
+  if (n == 0) return false;  // a blank text matches no value but a lone "*"
+  std::size_t m = matcher.text.size();
+  if (matcher.prefix ? n < m : n != m) return false;
+  return EqualsUpper(field, matcher.text.data(), m);
 }
 
+// True when the field's text (up to a NUL byte) contains the upper-cased
+// needle, letter case ignored; trailing blanks belong to the text. The
+// needle holds no NUL byte, so a match never runs past the text's end.
 bool FieldContains(const unsigned char* field, std::size_t length, std::string_view needle) {
-  char buffer[32];
-  std::size_t n = UpperField(field, length, buffer);
-  return std::string_view(buffer, n).find(needle) != std::string_view::npos;
+  std::size_t m = needle.size();
+  if (m == 0) return true;
+  if (m > length) return false;
+  const unsigned char first = static_cast<unsigned char>(needle[0]);
+  for (std::size_t i = 0; i + m <= length; ++i) {
+    unsigned char c = field[i];
+    if (c == 0) return false;
+    if (kUpper.map[c] == first && EqualsUpper(field + i + 1, needle.data() + 1, m - 1)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 std::int32_t ReadInt32(const unsigned char* row, std::size_t offset) {

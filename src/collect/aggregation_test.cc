@@ -105,11 +105,18 @@ TEST(RowMatchesFilter, AppliesEachValueToItsOwnField) {
   }
 }
 
-TEST(RowMatchesFilter, TextEndsAtANulByte) {
+TEST(RowMatchesFilter, TextsEndAtANulByte) {
   RowSelection selection = MakeRowSelection(FilterOf("USER=sap"), "PRD");
   std::string row = MakeTopRow({"sap", "x"});
   row[top_single::kUsername + 3] = '\0';  // "sap\0" followed by blanks
   EXPECT_TRUE(RowMatchesFilter(Bytes(row), selection));
+
+  std::string hidden = MakeTopRow({"ab PRD", "x PRD"});
+  hidden[top_single::kUsername + 2] = '\0';
+  hidden[top_single::kCommand + 1] = '\0';
+  EXPECT_FALSE(IsSystemRow(Bytes(hidden), "PRD"));
+  hidden[top_single::kCommand + 1] = ' ';
+  EXPECT_TRUE(IsSystemRow(Bytes(hidden), "PRD"));
 }
 
 TEST(IsSystemRow, FindsTheDestinationInUserOrCommandIgnoringCase) {
