@@ -197,10 +197,10 @@ TEST_F(CollectTest, CpuAllCallsInOrderAndFetchesEveryRow) {
   EXPECT_EQ(status_, RunStatus::kOk);
   EXPECT_EQ(out_.text, "kept");
   EXPECT_EQ(callLog.calls,
-            (std::vector<std::string>{"ItCreate TF_CPU_ALL 48 0 0", "RfcInstallStructure CPU_ALL 13",
-                                      "RfcCall 7 GET_CPU_ALL", "RfcReceive 7", "ItFill",
-                                      "ItGetLine 1", "ItFill", "ItGetLine 2", "ItFill",
-                                      "ItDelete"}));
+            (std::vector<std::string>{"ItCreate TF_CPU_ALL 48 0 0",
+                                      "RfcInstallStructure CPU_ALL 13", "RfcCall 7 GET_CPU_ALL",
+                                      "RfcReceive 7", "ItFill", "ItGetLine 1", "ItFill",
+                                      "ItGetLine 2", "ItFill", "ItDelete"}));
   EXPECT_EQ(callLog.elements, kCpuAllElements);
   ExpectList(callLog.exporting, kSent);
   ExpectList(callLog.tables, {{"TF_CPU_ALL", 10, kTypeHandle, kCpuAllRowLength, ""}});
