@@ -41,14 +41,14 @@ bool ParseInteger(std::string_view text, std::int64_t minimum, std::int64_t maxi
     digits.remove_prefix(1);
   }
   if (digits.empty()) return false;
-  // Accumulate as a negative figure so the full range of int64 fits; stop
-  // early once the magnitude leaves every range a caller can ask for.
+  // Stop before the magnitude could overflow; callers' ranges are far
+  // inside this limit.
   constexpr std::int64_t kLimit = static_cast<std::int64_t>(1) << 62;
   std::int64_t magnitude = 0;
   for (char c : digits) {
     if (c < '0' || c > '9') return false;
+    if (magnitude > (kLimit - (c - '0')) / 10) return false;
     magnitude = magnitude * 10 + (c - '0');
-    if (magnitude > kLimit) return false;
   }
   std::int64_t result = negative ? -magnitude : magnitude;
   if (result < minimum || result > maximum) return false;
