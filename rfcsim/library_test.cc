@@ -2,7 +2,9 @@
 // in a temporary working directory with its own landscape and call log.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
