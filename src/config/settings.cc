@@ -46,6 +46,23 @@ void ApplyCaller(std::string_view value, SettingsBuilder& builder) {
   }
 }
 
+// Timeout=SECONDS: whole seconds, 0 turns the limit off; anything else
+// (signs, blanks inside, more than nine digits) is ignored.
+void ApplyTimeout(std::string_view value, SettingsBuilder& builder) {
+  if (value.empty() || value.size() > 9) return;
+  unsigned long seconds = 0;
+  for (char c : value) {
+    if (c < '0' || c > '9') return;
+    seconds = seconds * 10 + static_cast<unsigned long>(c - '0');
+  }
+  builder.settings.timeoutSeconds = seconds;
+}
+
+// RfcLibrary=PATH (a native path) or "standin"; an empty value is ignored.
+void ApplyRfcLibrary(std::string_view value, SettingsBuilder& builder) {
+  if (!value.empty()) builder.settings.rfcLibrary = std::string(value);
+}
+
 // One entry per key. A later key adds its entry here; its handler keeps the
 // setting's default on an invalid value and otherwise overwrites it, so the
 // last valid line wins.
@@ -55,6 +72,8 @@ struct KeyRule {
 };
 constexpr KeyRule kKeyRules[] = {
     {"Caller", ApplyCaller},
+    {"Timeout", ApplyTimeout},
+    {"RfcLibrary", ApplyRfcLibrary},
 };
 
 void ApplyLine(std::string_view line, SettingsBuilder& builder) {

@@ -15,7 +15,13 @@ struct ProgramSettings {
   // The caller product the installation is set up for ("Caller=NAME");
   // kExeXml without a valid Caller line.
   OutputMode outputMode = OutputMode::kExeXml;
-  // Later keys go here; the last valid line of each key wins.
+  // The run's time limit in seconds from the process start ("Timeout=");
+  // 0 turns it off.
+  unsigned long timeoutSeconds = 50;
+  // The RFC library to load ("RfcLibrary=": a native path, or "standin");
+  // empty: the platform's SDK library by its usual name.
+  std::string rfcLibrary;
+  // For every key but Caller the last valid line wins.
 };
 
 // Parses the settings from the file's bytes. Lines end at LF or CR LF; a

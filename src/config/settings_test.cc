@@ -39,6 +39,44 @@ TEST(ParseSettings, ReadsTheCallerProduct) {
   }
 }
 
+TEST(ParseSettings, TimeoutAndRfcLibraryKeepTheLastValidLine) {
+  struct Case {
+    std::string bytes;
+    unsigned long timeout;
+    std::string library;
+  } cases[] = {
+      {"", 50, ""},
+      {"Timeout=20
+", 20, ""},
+      {"timeout = 0
+", 0, ""},
+      {"Timeout=20
+Timeout=-5
+Timeout=1 0
+Timeout=abc
+Timeout=
+", 20, ""},
+      {"Timeout=1234567890
+", 50, ""},  // too large to be meant: ignored
+      {"Timeout=30
+Timeout=40
+", 40, ""},
+      {"RfcLibrary = /opt/nwrfc/lib/libsapnwrfc.so 
+", 50, "/opt/nwrfc/lib/libsapnwrfc.so"},
+      {"RFCLIBRARY=standin
+RfcLibrary=
+", 50, "standin"},
+      {"RfcLibrary=C:\nwrfc\sapnwrfc.dll
+RfcLibrary=standin
+", 50, "standin"},
+  };
+  for (const Case& c : cases) {
+    ProgramSettings settings = ParseSettings(c.bytes);
+    EXPECT_EQ(settings.timeoutSeconds, c.timeout) << c.bytes;
+    EXPECT_EQ(settings.rfcLibrary, c.library) << c.bytes;
+  }
+}
+
 // Runs a test body in a fresh temporary working directory.
 class SettingsFileTest : public ::testing::Test {
  protected:
