@@ -46,29 +46,14 @@ TEST(ParseSettings, TimeoutAndRfcLibraryKeepTheLastValidLine) {
     std::string library;
   } cases[] = {
       {"", 50, ""},
-      {"Timeout=20
-", 20, ""},
-      {"timeout = 0
-", 0, ""},
-      {"Timeout=20
-Timeout=-5
-Timeout=1 0
-Timeout=abc
-Timeout=
-", 20, ""},
-      {"Timeout=1234567890
-", 50, ""},  // too large to be meant: ignored
-      {"Timeout=30
-Timeout=40
-", 40, ""},
-      {"RfcLibrary = /opt/nwrfc/lib/libsapnwrfc.so 
-", 50, "/opt/nwrfc/lib/libsapnwrfc.so"},
-      {"RFCLIBRARY=standin
-RfcLibrary=
-", 50, "standin"},
-      {"RfcLibrary=C:\nwrfc\sapnwrfc.dll
-RfcLibrary=standin
-", 50, "standin"},
+      {"Timeout=20\n", 20, ""},
+      {"timeout = 0\r\n", 0, ""},
+      {"Timeout=20\nTimeout=-5\nTimeout=1 0\nTimeout=abc\nTimeout=\n", 20, ""},
+      {"Timeout=1234567890\n", 50, ""},  // too large to be meant: ignored
+      {"Timeout=30\nTimeout=40\n", 40, ""},
+      {"RfcLibrary = /opt/nwrfc/lib/libsapnwrfc.so \n", 50, "/opt/nwrfc/lib/libsapnwrfc.so"},
+      {"RFCLIBRARY=standin\nRfcLibrary=\n", 50, "standin"},
+      {"RfcLibrary=C:\\nwrfc\\sapnwrfc.dll\nRfcLibrary=standin\n", 50, "standin"},
   };
   for (const Case& c : cases) {
     ProgramSettings settings = ParseSettings(c.bytes);
