@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test of Quillmark (unit and end-to-end).
+# Sets up, builds and runs every test of Quillmark. Each further stage (the
+# Windows build under Wine, the sanitizer build, the fuzz smoke run) has a
+# script of its own, called from here in turn.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
