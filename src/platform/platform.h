@@ -52,6 +52,21 @@ std::string GetEnvironment(const char* name);
 // The id of this process (used for temporary file names).
 unsigned long CurrentProcessId();
 
+// A library loaded at run time; it stays loaded until the process ends.
+using SharedLibrary = void*;
+// A function found in such a library, to be cast to its real type.
+using LibraryFunction = void (*)();
+
+// Loads a shared library by a native path, or by a bare file name through
+// the platform's library search (dlopen / LoadLibrary). On Windows a path
+// with a drive or server also lets the library's own folder supply the
+// libraries it needs. Null on failure, with *reason the system's text
+// (without the file name in front).
+SharedLibrary LoadSharedLibrary(const std::string& nativePath, std::string* reason);
+
+// The exported function `name` of a loaded library; null when it lacks it.
+LibraryFunction FindSymbol(SharedLibrary library, const char* name);
+
 }  // namespace qm
 
 #endif  // QUILLMARK_PLATFORM_PLATFORM_H_
