@@ -1,0 +1,248 @@
+#!/usr/bin/env bash
+# Builds Quillmark and its benchmarks in Release (folder build-bench) and
+# prints one table: a single-system run against the floor program, the
+# aggregation throughput in-process and whole-process, global runs over 10,
+# 100 and 1,000 systems, and the peak resident memory of every whole-process
+# run. Everything runs in a fresh temporary folder.
+#
+# Wall times on a shared machine are noisy: every figure is a median, the
+# commands of one comparison run in turn (A B A B ...). Knobs (environment):
+#   RUNS=51        runs per command for the single-system comparison
+#   BULK_RUNS=21   runs per command for the whole-process throughput and the
+#                  global runs
+#   RSS_RUNS=5     runs per command for the peak resident memory (median)
+#   BENCH_BUILD=build-bench   the build folder
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$top"
+runs="${RUNS:-51}"
+bulk_runs="${BULK_RUNS:-21}"
+rss_runs="${RSS_RUNS:-5}"
+build="$top/${BENCH_BUILD:-build-bench}"
+
+# What building and measuring needs, beyond the test setup.
+scripts/setup.sh
+missing=()
+for p in libbenchmark-dev time; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+echo "Building in Release ($build) ..." >&2
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLMARK_TESTS=OFF \
+  -DQUILLMARK_BENCH=ON >/dev/null
+cmake --build "$build" --target quillmark quillmark-passwd aggregation_bench bench_timer \
+  bench_floor >/dev/null
+qm="$build/quillmark"
+timer="$build/bench/bench_timer"
+floor="$build/bench/bench_floor"
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+password="$("$build/quillmark-passwd" bench-secret)"
+
+# A PRTG installation below $1 (a QUILLMARK_ROOT): the hint file names
+# C:\PRTG; profiles go to its "Custom Sensors/ExeXml" folder.
+make_root() {
+  mkdir -p "$1/C/PRTG/Custom Sensors/ExeXml"
+  printf 'C:\\PRTG\n' >"$1/C/PRTG_Path.Txt"
+}
+# make_profile ROOT NAME HOST SYSNR
+make_profile() {
+  printf '%s\n' "Extcompany.: BE" "Destination: $2" "Client.....: 100" "User.......: monitor" \
+    "Password...: $password" "Language...: E" "Mode.......: R/3" "Hostname...: $3" \
+    "Sysnr......: $4" "Gwhost.....: $3" "Gwservice..: sapgw$4" \
+    >"$1/C/PRTG/Custom Sensors/ExeXml/$2.P00"
+}
+# landscape_system NAME HOST SYSNR TOP
+landscape_system() {
+  printf '[%s]\nhost = %s\nsysnr = %s\ntop = %s\ncpu = synthetic 1\n' "$1" "$2" "$3" "$4"
+}
+
+# 40 process rows of an SAP host.
+{
+  echo "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES"
+  users=(prdadm sapadm oracle root daemon)
+  commands=(dw.sapPRD_DVEBMGS00 sapstartsrv ora_pmon_PRD sshd cron gwrd icman msg_server)
+  for i in $(seq 0 39); do
+    printf '%s,%s,%d,"%8d",%d,%d\n' "${users[i % 5]}" "${commands[i % 8]}" \
+      $(((i * 137) % 5000)) $(((i * 7919) % 99999)) $((100000 + i * 1234)) $((50000 + i * 567))
+  done
+} >"$work/top40.csv"
+
+# The single-system tree: PRD (40 rows), SYN1K and SYN1M (synthetic rows).
+make_root "$work/single"
+make_profile "$work/single" PRD sapprd01 00
+make_profile "$work/single" SYN1K syn1k 01
+make_profile "$work/single" SYN1M syn1m 02
+{
+  landscape_system PRD sapprd01 00 top40.csv
+  landscape_system SYN1K syn1k 01 "synthetic 1000"
+  landscape_system SYN1M syn1m 02 "synthetic 1000000"
+} >"$work/single.ini"
+
+# One tree and landscape per global listing size. Listing lines hold at most
+# 199 characters: "# Gsng: " and 12 unread columns, then 17 entries.
+for n in 10 100 1000; do
+  root="$work/global$n"
+  make_root "$root"
+  {
+    echo "# Global listing of $n systems"
+    line=""
+    count=0
+    for i in $(seq 1 "$n"); do
+      name="$(printf 'G%04d' "$i")"
+      line="$line$name.P00#"
+      count=$((count + 1))
+      if [ "$count" -eq 17 ] || [ "$i" -eq "$n" ]; then
+        printf '# Gsng: bench-list: %s\n' "$line"
+        line=""
+        count=0
+      fi
+    done
+  } >"$root/C/PRTG/Custom Sensors/ExeXml/Beaconry.Prf"
+  for i in $(seq 1 "$n"); do
+    name="$(printf 'G%04d' "$i")"
+    make_profile "$root" "$name" "h$name" 00
+    landscape_system "$name" "h$name" 00 top40.csv
+  done >"$work/global$n.ini"
+done
+longest="$(awk '{ if (length($0) > m) m = length($0) } END { print m }' \
+  "$work/global1000/C/PRTG/Custom Sensors/ExeXml/Beaconry.Prf")"
+[ "$longest" -le 199 ] || { echo "listing line of $longest characters" >&2; exit 1; }
+
+cd "$work"
+single_env=(QUILLMARK_ROOT="$work/single" RFCSIM_LANDSCAPE="$work/single.ini")
+global_env() { echo "QUILLMARK_ROOT=$work/global$1" "RFCSIM_LANDSCAPE=$work/global$1.ini"; }
+
+# Check that every command measures what it should before timing it.
+expect() {
+  local pattern="$1"
+  shift
+  local out
+  out="$(env "$@")" || { echo "failed: $*" >&2; exit 1; }
+  grep -q -- "$pattern" <<<"$out" || { echo "unexpected output of: $*" >&2; echo "$out" >&2; exit 1; }
+}
+expect "System-Procs" "${single_env[@]}" "$qm" PRD
+expect "Active Proc\[SAPADM\]" "${single_env[@]}" "$qm" SYN1M USER=SAPADM
+expect "Active Proc\[DW\*\]" "${single_env[@]}" "$qm" SYN1M 'PROC=dw*'
+for n in 10 100 1000; do
+  # shellcheck disable=SC2046
+  expect "NoSystems=$n, Processed=$n, Failed=0" $(global_env $n) "$qm" X ITEM=CPU-Usage
+done
+
+# Prints "median p10 p90 failures" per command (microseconds).
+timed() { "$timer" "$@"; }
+field() { awk -v line="$1" -v col="$2" 'NR == line { print $col }' <<<"$3"; }
+ms() { awk -v us="$1" 'BEGIN { printf "%.2f", us / 1000 }'; }
+
+# Peak resident memory in KB, median of rss_runs runs.
+peak_rss() {
+  # env execs the program in its own process, so the peak is the program's.
+  for _ in $(seq 1 "$rss_runs"); do
+    /usr/bin/time -f %M -o "$work/rss" env "$@" >/dev/null
+    cat "$work/rss"
+  done | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
+
+echo "Measuring ..." >&2
+echo "# Quillmark benchmarks"
+echo
+echo "Machine: $(nproc) processors, $(lscpu | sed -n 's/^Model name: *//p' | head -1)," \
+  "$(free -m | awk '/^Mem:/ { print $2 }') MB memory; load average at start:" \
+  "$(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+
+# (1) Single-system run against the floor.
+result="$(timed "$runs" -- "$floor" -- "${single_env[@]}" "$qm" PRD)"
+floor_us="$(field 1 1 "$result")"
+single_us="$(field 2 1 "$result")"
+echo "## 1. Single-system run (40 CSV rows) against the floor, $runs runs each, in turn"
+echo
+echo "| Program | median ms | p10 ms | p90 ms | failed runs |"
+echo "|---|---:|---:|---:|---:|"
+echo "| floor (C, gcc -O2, 600 bytes) | $(ms "$floor_us") | $(ms "$(field 1 2 "$result")") |" \
+  "$(ms "$(field 1 3 "$result")") | $(field 1 4 "$result") |"
+echo "| quillmark PRD | $(ms "$single_us") | $(ms "$(field 2 2 "$result")") |" \
+  "$(ms "$(field 2 3 "$result")") | $(field 2 4 "$result") |"
+echo
+echo "Ratio of the medians: $(awk -v a="$single_us" -v b="$floor_us" 'BEGIN { printf "%.2f", a / b }')" \
+  "(target: at most 1.50)"
+echo
+
+# (2) Aggregation throughput.
+echo "## 2. Aggregation throughput"
+echo
+echo "### Whole process: (median time with 1,000,000 rows - median time with 1,000) / 999,000 rows, $bulk_runs runs each, in turn"
+echo
+echo "| Filter | 1,000 rows ms | 1,000,000 rows ms | million rows/s |"
+echo "|---|---:|---:|---:|"
+filters=("" "USER=SAPADM" "PROC=dw*")
+labels=("none" "USER=SAPADM" "PROC=dw*")
+for k in 0 1 2; do
+  result="$(timed "$bulk_runs" -- "${single_env[@]}" "$qm" SYN1K "${filters[k]}" \
+    -- "${single_env[@]}" "$qm" SYN1M "${filters[k]}")"
+  small="$(field 1 1 "$result")"
+  large="$(field 2 1 "$result")"
+  echo "| ${labels[k]} | $(ms "$small") | $(ms "$large") |" \
+    "$(awk -v s="$small" -v l="$large" 'BEGIN { printf "%.1f", 999000 / ((l - s) / 1e6) / 1e6 }') |"
+done
+echo
+echo "### In process (Google Benchmark, median of 5 repetitions; rows/s by processor time)"
+echo
+echo "Walk: the filled table walked as the program does it. Collect: the whole"
+echo "GET_TOP_SINGLE step, the stand-in's fill of the table included."
+echo
+echo "| Benchmark | rows | filter | wall ms | processor ms | million rows/s |"
+echo "|---|---:|---|---:|---:|---:|"
+"$build/bench/aggregation_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+  --benchmark_format=csv 2>/dev/null |
+  awk -F, -v names="none,USER=SAPADM,PROC=dw*" '
+    BEGIN { split(names, filter, ",") }
+    $1 ~ /_median"$/ {
+      gsub(/"/, "", $1)
+      split($1, part, "/")
+      sub(/rows:/, "", part[2]); sub(/filter:/, "", part[3])
+      printf "| %s | %s | %s | %.3f | %.3f | %.1f |\n", substr(part[1], 4), part[2],
+             filter[part[3] + 1], $3 / 1000, $4 / 1000, $(NF - 3) / 1e6
+    }'
+echo
+
+# (3) Global runs.
+echo "## 3. Global run (ITEM=CPU-Usage, 40 CSV rows per system), $bulk_runs runs each, in turn"
+echo
+echo "| Systems | median ms | ms per system |"
+echo "|---:|---:|---:|"
+# shellcheck disable=SC2046
+result="$(timed "$bulk_runs" -- $(global_env 10) "$qm" X ITEM=CPU-Usage \
+  -- $(global_env 100) "$qm" X ITEM=CPU-Usage -- $(global_env 1000) "$qm" X ITEM=CPU-Usage)"
+line=1
+for n in 10 100 1000; do
+  us="$(field $line 1 "$result")"
+  echo "| $n | $(ms "$us") | $(awk -v us="$us" -v n="$n" 'BEGIN { printf "%.3f", us / n / 1000 }') |"
+  line=$((line + 1))
+done
+echo
+
+# (4) Peak resident memory.
+echo "## 4. Peak resident memory (/usr/bin/time -f %M, median of $rss_runs runs)"
+echo
+echo "| Run | KB |"
+echo "|---|---:|"
+echo "| floor | $(peak_rss "$floor") |"
+echo "| quillmark PRD (40 rows) | $(peak_rss "${single_env[@]}" "$qm" PRD) |"
+for k in 0 1 2; do
+  echo "| quillmark SYN1K ${labels[k]} (1,000 rows) | $(peak_rss "${single_env[@]}" "$qm" SYN1K "${filters[k]}") |"
+  echo "| quillmark SYN1M ${labels[k]} (1,000,000 rows) | $(peak_rss "${single_env[@]}" "$qm" SYN1M "${filters[k]}") |"
+done
+for n in 10 100 1000; do
+  # shellcheck disable=SC2046
+  echo "| quillmark global, $n systems | $(peak_rss $(global_env $n) "$qm" X ITEM=CPU-Usage) |"
+done
+echo
+echo "Load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
