@@ -6,6 +6,7 @@
 #include <cstring>
 #include <thread>
 
+#include "answers.h"
 #include "logs.h"
 #include "lookup.h"
 #include "operations.h"
@@ -15,17 +16,16 @@
 
 namespace rfcsim {
 
-namespace {
-
 void DelayFor(const System& system) {
   if (system.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(system.delayMs));
 }
 
+namespace {
+
 std::string_view TextOrEmpty(const char* text) { return text != nullptr ? text : ""; }
 
-// The logon fault of a system for the given data, empty when the logon is
-// good. The client is checked first, then user (any letter case) and
-// password (exactly), each without trailing blanks.
+}  // namespace
+
 std::string LogonFault(const System& system, std::string_view client, std::string_view user,
                        std::string_view password) {
   std::string_view wantedClient = TrimBlanks(client);
@@ -43,6 +43,8 @@ std::string LogonFault(const System& system, std::string_view client, std::strin
   }
   return "Name or password is incorrect (repeat logon)";
 }
+
+namespace {
 
 // An open that did not reach a system, or a logon fault at RfcOpenEx.
 RfcHandle FailOpen(const char* operation, const std::string& text, RfcErrorInfo* error) {
@@ -176,6 +178,21 @@ RfcHandle SimRfcOpenEx(const char* connect, RfcErrorInfo* error) {
   return AddConnection(*system, std::string());
 }
 
+void ReceivedValue(std::string_view name, std::int32_t* number, std::string* text) {
+#ifdef _WIN32
+  const char* const kOpSystem = "Windows NT";
+#else
+  const char* const kOpSystem = "Linux";
+#endif
+  *number = 0;
+  text->clear();
+  if (name == "ACTIVEFLAG" || name == "DETAILSCOLL") *number = 1;
+  else if (name == "INTERVAL" || name == "LASTCOLLINT" || name == "NORMCOLLINT") *number = 10;
+  else if (name == "F_CPU_ALL_READ" || name == "F_TOP_SINGLE_READ") *text = "X";
+  else if (name == "LASTCOLLWRT") *text = TraceStamp();
+  else if (name == "OP_SYSTEM") *text = kOpSystem;
+}
+
 namespace {
 
 const Outcome* OutcomeOf(const System& system, std::string_view function) {
@@ -195,7 +212,8 @@ std::string_view RecordName(const char* name, unsigned nameLength) {
   return std::string_view(name, BoundedLength(name, nameLength));
 }
 
-// Produces the rows of `source` into `rows`; false with the trace text.
+}  // namespace
+
 bool ProduceRows(const RowSource& source, const RowLayout& layout, Rows* rows,
                  std::string* traceText) {
   rows->rowLength = layout.rowLength;
@@ -232,6 +250,8 @@ bool ProduceRows(const RowSource& source, const RowLayout& layout, Rows* rows,
   }
   return true;
 }
+
+namespace {
 
 // Delivers the rows into the table record named `tableName` of the list
 // (rows are produced even without one, so bad data is still reported).
@@ -283,20 +303,12 @@ void PutParameter(const RfcParameter& parameter, std::int32_t number, std::strin
 
 // Fills the received control values of the collector with plausible values.
 void FillParameters(RfcParameter* importing) {
-#ifdef _WIN32
-  const char* const kOpSystem = "Windows NT";
-#else
-  const char* const kOpSystem = "Linux";
-#endif
   for (RfcParameter* p = importing; p != nullptr && p->name != nullptr; ++p) {
     if (p->address == nullptr) continue;
-    std::string_view name = RecordName(p->name, p->nameLength);
-    if (name == "ACTIVEFLAG" || name == "DETAILSCOLL") PutParameter(*p, 1, "");
-    else if (name == "INTERVAL" || name == "LASTCOLLINT" || name == "NORMCOLLINT") PutParameter(*p, 10, "");
-    else if (name == "F_CPU_ALL_READ" || name == "F_TOP_SINGLE_READ") PutParameter(*p, 0, "X");
-    else if (name == "LASTCOLLWRT") PutParameter(*p, 0, TraceStamp());
-    else if (name == "OP_SYSTEM") PutParameter(*p, 0, kOpSystem);
-    else PutParameter(*p, 0, "");
+    std::int32_t number = 0;
+    std::string text;
+    ReceivedValue(RecordName(p->name, p->nameLength), &number, &text);
+    PutParameter(*p, number, text);
   }
 }
 

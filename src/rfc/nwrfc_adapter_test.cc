@@ -1,0 +1,510 @@
+// The adapter over the NetWeaver RFC SDK, run against the SDK's test double
+// (nwrfcfake), which plays the stand-in's simulated systems: what the
+// adapter delivers must be what the stand-in delivers for the same system.
+#include "rfc/nwrfc_adapter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "rfcsim.h"
+#include "state.h"
+
+namespace qm {
+namespace {
+
+namespace fs = std::filesystem;
+
+void SetVariable(const char* name, const std::string& value) {
+#ifdef _WIN32
+  _putenv_s(name, value.c_str());
+#else
+  setenv(name, value.c_str(), 1);
+#endif
+}
+
+void ClearVariable(const char* name) {
+#ifdef _WIN32
+  _putenv_s(name, "");
+#else
+  unsetenv(name);
+#endif
+}
+
+// ---------------------------------------------------------------------------
+// Pure parts: texts and connection parameters.
+
+TEST(NwRfcText, Latin1AndUtf16BothWays) {
+  struct {
+    std::u16string wide;
+    std::string narrow;
+  } cases[] = {
+      {u"MONITOR", "MONITOR"},
+      {u"M\u00fcller \u00ff", "M\xfcller \xff"},  // Latin-1 survives both ways
+      {u"\u20ac5", "?5"},                          // beyond Latin-1
+      {u"a\U0001F600b", "a?b"},                    // a surrogate pair is one character
+      {std::u16string(u"x\0y", 3), std::string("x\0y", 3)},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Utf16ToLatin1(c.wide), c.narrow);
+    if (c.narrow.find('?') == std::string::npos) {
+      EXPECT_EQ(Latin1ToUtf16(c.narrow), c.wide);
+    }
+  }
+  // A lone surrogate is a character of its own.
+  EXPECT_EQ(Utf16ToLatin1(std::u16string(1, char16_t(0xD800)) + u"a"), "?a");
+}
+
+TEST(NwRfcParameters, FromOptionsRecord) {
+  char host[] = "sapprd01", gw[] = "gwhost", service[] = "sapgw05", dest[] = "PRD";
+  char client[] = "100", user[] = "MONITOR     ", password[] = "pw a      ", lang[] = "E";
+  RfcServerRecord server{host, 5, gw, service};
+  RfcOptionsRecord options{dest, 0, &server, client, user, password, lang, 0};
+  EXPECT_EQ(OptionsParameters(options),
+            (ConnectionParameters{{"ashost", "sapprd01"}, {"sysnr", "05"}, {"gwhost", "gwhost"},
+                                  {"gwserv", "sapgw05"}, {"client", "100"}, {"user", "MONITOR"},
+                                  {"passwd", "pw a"}, {"lang", "E"}}));
+
+  // No host: the destination names the system; a longer user is kept whole,
+  // an empty language is left out.
+  char longUser[] = "VERYLONGUSERNAME  ", empty[] = "";
+  server = RfcServerRecord{nullptr, 0, nullptr, nullptr};
+  options.user = longUser;
+  options.language = empty;
+  EXPECT_EQ(OptionsParameters(options),
+            (ConnectionParameters{{"dest", "PRD"}, {"client", "100"},
+                                  {"user", "VERYLONGUSERNAME  "}, {"passwd", "pw a"}}));
+
+  // Mode 1: the gateway.
+  RfcGatewayRecord gateway{gw, service};
+  options.mode = 1;
+  options.connection = &gateway;
+  EXPECT_EQ(OptionsParameters(options)[0], (std::pair<std::string, std::string>{"gwhost", "gwhost"}));
+  EXPECT_EQ(OptionsParameters(options)[1], (std::pair<std::string, std::string>{"gwserv", "sapgw05"}));
+
+  // A three-digit system number stays as it is.
+  server = RfcServerRecord{host, 123, nullptr, nullptr};
+  options.mode = 0;
+  options.connection = &server;
+  EXPECT_EQ(OptionsParameters(options)[1], (std::pair<std::string, std::string>{"sysnr", "123"}));
+}
+
+TEST(NwRfcParameters, FromConnectStringAndSapRfcIni) {
+  const std::string ini =
+      "* comment\r\n"
+      "DEST=OTHER\r\nTYPE=A\r\nASHOST=other\r\nSYSNR=01\r\n"
+      " dest = PRD \r\n type = b \r\nMSHOST=msprd\r\nR3NAME=PRD\r\nGROUP=PUBLIC\r\n"
+      "DEST=QAS\nTYPE=A\nASHOST=sapqas\nSYSNR=10\nGWHOST=gwqas\nGWSERV=sapgw10\n"
+      "DEST=REG\nTYPE=R\nPROGID=x\n"
+      "DEST=NOHOST\nTYPE=A\nSYSNR=00\n";
+  ConnectionParameters parameters;
+  std::string error;
+  ASSERT_TRUE(ConnectStringParameters("CLIENT=100 USER=MON PASSWD=a b LANG=D DEST=PRD", ini,
+                                      &parameters, &error));
+  EXPECT_EQ(parameters, (ConnectionParameters{{"mshost", "msprd"}, {"sysid", "PRD"},
+                                              {"group", "PUBLIC"}, {"client", "100"},
+                                              {"user", "MON"}, {"passwd", "a b"},
+                                              {"lang", "D"}}));
+  ASSERT_TRUE(ConnectStringParameters("CLIENT=000 USER=X PASSWD=y LANG=D DEST=QAS", ini,
+                                      &parameters, &error));
+  EXPECT_EQ(parameters, (ConnectionParameters{{"ashost", "sapqas"}, {"sysnr", "10"},
+                                              {"gwhost", "gwqas"}, {"gwserv", "sapgw10"},
+                                              {"client", "000"}, {"user", "X"},
+                                              {"passwd", "y"}, {"lang", "D"}}));
+
+  struct {
+    const char* dest;
+    const char* error;
+  } faults[] = {
+      {"NONE", "SapRfc.ini has no entry DEST=NONE"},
+      {"REG", "SapRfc.ini entry DEST=REG: TYPE=R is not supported (A or B)"},
+      {"NOHOST", "SapRfc.ini entry DEST=NOHOST: ASHOST is missing"},
+  };
+  for (const auto& f : faults) {
+    std::string connect = std::string("CLIENT=1 USER=u PASSWD=p LANG=D DEST=") + f.dest;
+    EXPECT_FALSE(ConnectStringParameters(connect, ini, &parameters, &error)) << f.dest;
+    EXPECT_EQ(error, f.error);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Through the SDK's test double.
+
+// The structures as the program installs them (offsets worked out).
+const RfcTypeElement kTopSingle[] = {
+    {"TYPE", kRfcTypeInt2, 2, 0, 0},      {"SUBTYPE", kRfcTypeInt2, 2, 0, 0},
+    {"SERIALNR", kRfcTypeInt2, 2, 0, 0},  {"PROC_ID", kRfcTypeInt, 4, 0, 0},
+    {"USERNAME", kRfcTypeChar, 12, 0, 0}, {"COMMAND", kRfcTypeChar, 20, 0, 0},
+    {"CPU_UTIL", kRfcTypeInt, 4, 0, 0},   {"CPU_TIME", kRfcTypeChar, 8, 0, 0},
+    {"RES_SIZE", kRfcTypeInt, 4, 0, 0},   {"PRIORITY", kRfcTypeInt, 4, 0, 0},
+    {"PRIV_PAGES", kRfcTypeInt, 4, 0, 0},
+};
+const RfcTypeElement kCpuAll[] = {
+    {"TYPE", kRfcTypeInt2, 2, 0, 0},      {"SUBTYPE", kRfcTypeInt2, 2, 0, 0},
+    {"SERIALNR", kRfcTypeInt2, 2, 0, 0},  {"NBR_CPU", kRfcTypeInt, 4, 0, 0},
+    {"LOAD1_AVG", kRfcTypeInt, 4, 0, 0},  {"LOAD5_AVG", kRfcTypeInt, 4, 0, 0},
+    {"LOAD15_AVG", kRfcTypeInt, 4, 0, 0}, {"INT_SEC", kRfcTypeInt, 4, 0, 0},
+    {"SYSC_SEC", kRfcTypeInt, 4, 0, 0},   {"CS_SEC", kRfcTypeInt, 4, 0, 0},
+    {"USR_TOTAL", kRfcTypeInt, 4, 0, 0},  {"SYS_TOTAL", kRfcTypeInt, 4, 0, 0},
+    {"IDLE_TOTAL", kRfcTypeInt, 4, 0, 0},
+};
+
+std::vector<std::string> handlerCalls;
+void RecordingHandler(char* operation) { handlerCalls.push_back(operation); }
+
+// What one remote call gave: the result, the rows, the exception text and
+// the received control values.
+struct CallResult {
+  int result = -1;
+  std::vector<unsigned char> rows;
+  std::string exception;
+  std::int32_t interval = 0;
+  char readFlag[3] = {'?', '?', '?'};
+};
+
+class NwRfcAdapterTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    std::string reason;
+    SharedLibrary fake = LoadSharedLibrary(QUILLMARK_NWRFC_FAKE, &reason);
+    ASSERT_NE(fake, nullptr) << reason;
+    std::string missing;
+    ASSERT_TRUE(FindNwRfcApi(fake, &api_, &missing)) << missing;
+    fakeReset_ = reinterpret_cast<void (*)()>(FindSymbol(fake, "NwRfcFakeReset"));
+    ASSERT_NE(fakeReset_, nullptr);
+  }
+
+  void SetUp() override {
+    previous_ = fs::current_path();
+    dir_ = fs::temp_directory_path() /
+           ("nwrfc_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    fs::current_path(dir_);
+    SetVariable("RFCSIM_LANDSCAPE", (dir_ / "land.ini").string());
+    fakeReset_();
+    rfcsim::ResetForTests();
+    library_ = NwRfcAdapterLibrary(api_);
+    ResetNwRfcAdapterForTests();
+    handlerCalls.clear();
+    RfcEnvironmentRecord environment{RecordingHandler, nullptr};
+    library_->RfcEnvironment(&environment);
+  }
+
+  void TearDown() override {
+    fakeReset_();
+    rfcsim::ResetForTests();
+    ClearVariable("RFCSIM_LANDSCAPE");
+    fs::current_path(previous_);
+    fs::remove_all(dir_);
+  }
+
+  static void Write(const std::string& name, const std::string& text) {
+    std::ofstream(name, std::ios::binary) << text;
+  }
+
+  static std::string Read(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  // The ERROR lines of the trace file, without "ERROR" and seven blanks.
+  static std::vector<std::string> TraceErrors() {
+    std::vector<std::string> errors;
+    std::istringstream in(Read("Dev_Rfc.Trc"));
+    std::string line;
+    while (std::getline(in, line)) {
+      if (line.rfind("ERROR       ", 0) == 0) errors.push_back(line.substr(12));
+    }
+    return errors;
+  }
+
+  // Opens by options record: host and system number, logon data.
+  static RfcHandle Open(const RfcLibrary& library, const char* host, int sysnr,
+                        const char* user = "MONITOR     ", const char* password = "secret    ") {
+    static std::string h, c, u, p, l, d;
+    static RfcServerRecord server;
+    static RfcOptionsRecord options;
+    h = host;
+    c = "100";
+    u = user;
+    p = password;
+    l = "E";
+    d = "PRD";
+    server = RfcServerRecord{h.data(), sysnr, nullptr, nullptr};
+    options = RfcOptionsRecord{d.data(), 0, &server, c.data(), u.data(), p.data(), l.data(), 0};
+    return library.RfcOpen(&options);
+  }
+
+  // One call of GET_TOP_SINGLE or GET_CPU_ALL the way the program makes it.
+  static CallResult Call(const RfcLibrary& library, RfcHandle handle, bool top,
+                         const RfcTypeElement* elements = nullptr, unsigned count = 0,
+                         unsigned rowLength = 0) {
+    if (elements == nullptr) {
+      elements = top ? kTopSingle : kCpuAll;
+      count = top ? 11 : 13;
+      rowLength = top ? 68 : 48;
+    }
+    const char* tableName = top ? "TF_TOP_SINGLE" : "TF_CPU_ALL";
+    RfcTypeHandle type = 0;
+    EXPECT_EQ(library.RfcInstallStructure(top ? "TOP_SINGLE" : "CPU_ALL", elements, count, &type), 0);
+    RfcTableHandle table = library.ItCreate(tableName, rowLength, 0, 0);
+    char localRemote[6] = {'L', 'O', 'C', 'A', 'L', ' '};
+    char logical[32];
+    std::memset(logical, ' ', sizeof logical);
+    RfcParameter exporting[] = {{"LOCAL_REMOTE", 12, kRfcTypeChar, 6, localRemote},
+                                {"LOGICAL_DESTINATION", 19, kRfcTypeChar, 32, logical},
+                                {nullptr, 0, 0, 0, nullptr}};
+    RfcTable tables[] = {{tableName, static_cast<unsigned>(std::strlen(tableName)), type,
+                          rowLength, table, 0},
+                         {nullptr, 0, 0, 0, nullptr, 0}};
+    CallResult out;
+    out.result = library.RfcCall(handle, top ? "GET_TOP_SINGLE" : "GET_CPU_ALL", exporting, tables);
+    if (out.result != 0) return out;
+    const char* flagName = top ? "F_TOP_SINGLE_READ" : "F_CPU_ALL_READ";
+    RfcParameter importing[] = {{"INTERVAL", 8, kRfcTypeInt, 4, &out.interval},
+                                {flagName, static_cast<unsigned>(std::strlen(flagName)),
+                                 kRfcTypeChar, 3, out.readFlag},
+                                {nullptr, 0, 0, 0, nullptr}};
+    char* exception = nullptr;
+    out.result = library.RfcReceive(handle, importing, tables, &exception);
+    if (exception != nullptr) out.exception = exception;
+    for (unsigned line = 1; line <= library.ItFill(table); ++line) {
+      auto* row = static_cast<unsigned char*>(library.ItGetLine(table, line));
+      out.rows.insert(out.rows.end(), row, row + rowLength);
+    }
+    EXPECT_EQ(library.ItDelete(table), 0);
+    return out;
+  }
+
+  static RfcErrorInfo LastError(const RfcLibrary& library) {
+    RfcErrorInfo info;
+    std::memset(&info, 'x', sizeof info);
+    library.RfcLastError(&info);
+    return info;
+  }
+
+  static inline NwRfcApi api_;
+  static inline void (*fakeReset_)() = nullptr;
+  const RfcLibrary* library_ = nullptr;
+  fs::path previous_, dir_;
+};
+
+// Synthetic and CSV rows arrive byte for byte as the stand-in delivers them,
+// with the received control values.
+TEST_F(NwRfcAdapterTest, RowsAsTheStandInDeliversThem) {
+  Write("top.csv",
+        "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES,PROC_ID\n"
+        "prdadm,\"dw.sap, W1\",1250,\"   12345\",2048,1024,77\n"
+        "M\xfcller,a-command-that-is-longer-than-twenty,-5,,0,2147483647,-2147483648\n");
+  Write("land.ini",
+        "[SYN]\nhost = syn\nsysnr = 1\ntop = synthetic 997\ncpu = synthetic 3\n"
+        "[CSV]\nhost = csv\nsysnr = 2\ntop = top.csv\n");
+  const RfcLibrary& standIn = *RfcSimLibrary();
+  for (const char* host : {"syn", "csv"}) {
+    int sysnr = host[0] == 's' ? 1 : 2;
+    for (bool top : {true, false}) {
+      SCOPED_TRACE(std::string(host) + (top ? " TOP_SINGLE" : " CPU_ALL"));
+      CallResult expected = Call(standIn, Open(standIn, host, sysnr), top);
+      CallResult got = Call(*library_, Open(*library_, host, sysnr), top);
+      ASSERT_EQ(got.result, 0);
+      EXPECT_EQ(got.rows.size(), expected.rows.size());
+      EXPECT_TRUE(got.rows == expected.rows);
+      EXPECT_EQ(got.interval, 10);
+      EXPECT_EQ(std::string(got.readFlag, 3), "X  ");
+    }
+  }
+  EXPECT_FALSE(fs::exists("Dev_Rfc.Trc"));
+  EXPECT_TRUE(handlerCalls.empty());
+}
+
+// Fields are copied by name into the installed structure's layout: another
+// order, explicit offsets and a row too short for the last field.
+TEST_F(NwRfcAdapterTest, RowsFollowTheInstalledStructure) {
+  Write("land.ini", "[SYN]\nhost = syn\nsysnr = 1\ntop = synthetic 8\n");
+  const RfcTypeElement elements[] = {
+      {"COMMAND", kRfcTypeChar, 6, 0, 0},     // cut to 6 characters
+      {"PROC_ID", kRfcTypeInt, 4, 0, 8},      // explicit offset
+      {"SERIALNR", kRfcTypeInt2, 2, 0, 0},    // aligned after PROC_ID: 12
+      {"NO_SUCH", kRfcTypeInt, 4, 0, 0},      // unknown to the system: 0
+      {"PRIV_PAGES", kRfcTypeInt, 4, 0, 20},  // beyond the 20-byte row: left out
+  };
+  CallResult got = Call(*library_, Open(*library_, "syn", 1), true, elements, 5, 20);
+  ASSERT_EQ(got.result, 0);
+  ASSERT_EQ(got.rows.size(), 8u * 20);
+  const unsigned char* row3 = got.rows.data() + 2 * 20;
+  std::int32_t procId, unknown;
+  std::int16_t serial;
+  std::memcpy(&procId, row3 + 8, 4);
+  std::memcpy(&serial, row3 + 12, 2);
+  std::memcpy(&unknown, row3 + 16, 4);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(row3), 6), "dw.sap");
+  EXPECT_EQ(procId, 3);
+  EXPECT_EQ(serial, 3);
+  EXPECT_EQ(unknown, 0);
+  EXPECT_EQ(row3[6], 0);  // padding stays zero
+}
+
+// Each outcome of the system gets its classic result; only result 1 writes
+// its message to the trace file, and exceptions hand out the SDK's key.
+TEST_F(NwRfcAdapterTest, OutcomesBecomeClassicResults) {
+  const std::string longName = "AN_EXCEPTION_NAME_LONGER_THAN_32_CHARACTERS";
+  struct {
+    std::string outcome;
+    int result;
+    std::string exception;
+    std::string key;
+    std::string message;
+    bool traced;
+  } cases[] = {
+      {"failure connection reset by peer", 1, "", "RFC_COMMUNICATION_FAILURE",
+       "connection reset by peer", true},
+      {"exception NO_DATA", 2, "NO_DATA", "NO_DATA", "NO_DATA", false},
+      {"exception " + longName, 2, longName, longName.substr(0, 32), longName, false},
+      {"system_exception SYSTEM_FAILURE", 3, "SYSTEM_FAILURE", "SYSTEM_FAILURE",
+       "SYSTEM_FAILURE", false},
+      {"code 4", 4, "", "RFC_EXTERNAL_FAILURE", "code 4", false},
+      {"code 9", 4, "", "RFC_EXTERNAL_FAILURE", "code 9", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.outcome);
+    fs::remove("Dev_Rfc.Trc");
+    Write("land.ini", "[S]\nhost = s\nsysnr = 0\nGET_CPU_ALL = " + c.outcome + "\n");
+    fakeReset_();
+    RfcHandle handle = Open(*library_, "s", 0);
+    ASSERT_NE(handle, 0u);
+    CallResult got = Call(*library_, handle, false);
+    EXPECT_EQ(got.result, c.result);
+    EXPECT_EQ(got.exception, c.exception);
+    EXPECT_EQ(got.interval, 0);  // a failed receive leaves the values alone
+    RfcErrorInfo info = LastError(*library_);
+    EXPECT_STREQ(info.key, c.key.c_str());
+    EXPECT_STREQ(info.status, "FAILURE");
+    EXPECT_STREQ(info.message, c.message.c_str());
+    EXPECT_STREQ(info.internalStatus, "");
+    EXPECT_EQ(TraceErrors(), c.traced ? std::vector<std::string>{c.message}
+                                      : std::vector<std::string>{});
+    library_->RfcClose(handle);
+  }
+  EXPECT_TRUE(handlerCalls.empty());
+}
+
+// Bad row data fails the call like a communication failure, as the
+// stand-in's receive does.
+TEST_F(NwRfcAdapterTest, BadRowDataIsAFailureWithItsTraceText) {
+  Write("bad.csv", "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\nroot,x,notanumber,,1,1\n");
+  Write("land.ini", "[S]\nhost = s\nsysnr = 0\ntop = bad.csv\n");
+  CallResult got = Call(*library_, Open(*library_, "s", 0), true);
+  EXPECT_EQ(got.result, 1);
+  EXPECT_TRUE(got.rows.empty());
+  EXPECT_EQ(TraceErrors(), std::vector<std::string>{"bad row data: bad.csv line 2"});
+}
+
+// RfcOpen keeps the classic logon: the open succeeds, every receive on the
+// connection answers 1 with the SDK's message in the trace file.
+TEST_F(NwRfcAdapterTest, LogonFaultAtOpenShowsAtEachReceive) {
+  Write("land.ini", "[S]\nhost = s\nsysnr = 0\nlogon = MONITOR secret\ntop = synthetic 2\n");
+  RfcHandle good = Open(*library_, "s", 0, "monitor     ", "secret    ");
+  EXPECT_EQ(Call(*library_, good, true).result, 0);
+
+  RfcHandle bad = Open(*library_, "s", 0, "MONITOR     ", "wrong     ");
+  ASSERT_NE(bad, 0u);
+  EXPECT_FALSE(fs::exists("Dev_Rfc.Trc"));
+  EXPECT_EQ(Call(*library_, bad, true).result, 1);
+  EXPECT_EQ(Call(*library_, bad, false).result, 1);
+  const std::string fault = "Name or password is incorrect (repeat logon)";
+  EXPECT_EQ(TraceErrors(), (std::vector<std::string>{fault, fault}));
+  EXPECT_STREQ(LastError(*library_).key, "RFC_LOGON_FAILURE");
+  EXPECT_STREQ(LastError(*library_).message, fault.c_str());
+}
+
+// A system that is not reached: no handle, the SDK's message in the trace
+// file and the last error; the handler is not called.
+TEST_F(NwRfcAdapterTest, OpenThatReachesNoSystem) {
+  Write("land.ini", "[S]\nhost = s\nsysnr = 0\n");
+  EXPECT_EQ(Open(*library_, "elsewhere", 7), 0u);
+  EXPECT_EQ(TraceErrors(), std::vector<std::string>{"partner 'elsewhere:sapgw07' not reached"});
+  RfcErrorInfo info = LastError(*library_);
+  EXPECT_STREQ(info.key, "RFC_COMMUNICATION_FAILURE");
+  EXPECT_STREQ(info.status, "FAILURE");
+  EXPECT_STREQ(info.message, "partner 'elsewhere:sapgw07' not reached");
+  EXPECT_TRUE(handlerCalls.empty());
+  // The trace block has the classic form.
+  std::string trace = Read("Dev_Rfc.Trc");
+  EXPECT_EQ(trace.rfind("**** ERROR file opened at ", 0), 0u);
+  EXPECT_EQ(trace.substr(trace.find('\n') + 1),
+            "ERROR       partner 'elsewhere:sapgw07' not reached\n");
+}
+
+// RfcOpenEx: SapRfc.ini's TYPE=A and TYPE=B entries reach the system; a
+// logon fault or a missing entry fails the open and fills the error record.
+TEST_F(NwRfcAdapterTest, OpenExThroughSapRfcIni) {
+  Write("land.ini",
+        "[PRD]\nhost = sapprd\nsysnr = 0\nmshost = msprd\nr3name = PRD\ngroup = SPACE\n"
+        "logon = MON pw\ncpu = synthetic 1\n");
+  Write("SapRfc.ini",
+        "DEST=A1\nTYPE=A\nASHOST=sapprd\nSYSNR=00\n"
+        "DEST=B1\nTYPE=B\nMSHOST=msprd\nR3NAME=PRD\nGROUP=SPACE\n"
+        "DEST=B2\nTYPE=B\nMSHOST=msprd\nR3NAME=PRD\nGROUP=OTHER\n");
+  RfcErrorInfo error;
+  for (const char* dest : {"A1", "B1"}) {
+    SCOPED_TRACE(dest);
+    std::string connect = std::string("CLIENT=100 USER=MON PASSWD=pw LANG=D DEST=") + dest;
+    RfcHandle handle = library_->RfcOpenEx(connect.c_str(), &error);
+    ASSERT_NE(handle, 0u);
+    EXPECT_EQ(Call(*library_, handle, false).rows.size(), 48u);
+    library_->RfcClose(handle);
+  }
+  struct {
+    const char* connect;
+    const char* message;
+  } faults[] = {
+      {"CLIENT=100 USER=MON PASSWD=bad LANG=D DEST=A1",
+       "Name or password is incorrect (repeat logon)"},
+      {"CLIENT=100 USER=MON PASSWD=pw LANG=D DEST=B2", "partner 'msprd:sapmsPRD' not reached"},
+      {"CLIENT=100 USER=MON PASSWD=pw LANG=D DEST=C1", "SapRfc.ini has no entry DEST=C1"},
+  };
+  for (const auto& f : faults) {
+    SCOPED_TRACE(f.connect);
+    std::memset(&error, 0, sizeof error);
+    EXPECT_EQ(library_->RfcOpenEx(f.connect, &error), 0u);
+    EXPECT_STREQ(error.message, f.message);
+    EXPECT_STREQ(error.status, "FAILURE");
+    EXPECT_EQ(TraceErrors().back(), f.message);
+  }
+  EXPECT_TRUE(handlerCalls.empty());
+}
+
+// The adapter's own tables, and calls on connections that are not open.
+TEST_F(NwRfcAdapterTest, TablesAndBadHandles) {
+  EXPECT_EQ(library_->ItCreate("T", 0, 0, 0), nullptr);
+  RfcTableHandle table = library_->ItCreate("T", 4, 0, 0);
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(library_->ItFill(table), 0u);
+  EXPECT_EQ(library_->ItGetLine(table, 1), nullptr);
+  EXPECT_EQ(library_->ItDelete(table), 0);
+  EXPECT_NE(library_->ItDelete(table), 0);
+  EXPECT_EQ(library_->ItFill(table), 0u);
+
+  RfcParameter none[] = {{nullptr, 0, 0, 0, nullptr}};
+  RfcTable noTables[] = {{nullptr, 0, 0, 0, nullptr, 0}};
+  char* exception = nullptr;
+  EXPECT_EQ(library_->RfcCall(42, "GET_CPU_ALL", none, noTables), 1);
+  EXPECT_EQ(library_->RfcReceive(42, none, noTables, &exception), 1);
+  library_->RfcClose(42);
+  library_->RfcClose(0);
+  EXPECT_FALSE(fs::exists("Dev_Rfc.Trc"));
+}
+
+}  // namespace
+}  // namespace qm
