@@ -5,6 +5,7 @@
 #ifndef QUILLMARK_PLATFORM_PLATFORM_H_
 #define QUILLMARK_PLATFORM_PLATFORM_H_
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -66,6 +67,33 @@ SharedLibrary LoadSharedLibrary(const std::string& nativePath, std::string* reas
 
 // The exported function `name` of a loaded library; null when it lacks it.
 LibraryFunction FindSymbol(SharedLibrary library, const char* name);
+
+// An exclusive operating-system lock on one of the program's own files
+// (Windows-form path), shared by every process that locks the same file:
+// fcntl record locks on POSIX, LockFileEx on Windows. The file is created if
+// missing and never deleted. The lock ends with Unlock, destruction or the
+// end of the process, whichever comes first.
+class ProgramFileLock {
+ public:
+  ProgramFileLock() = default;
+  ~ProgramFileLock() { Unlock(); }
+  ProgramFileLock(const ProgramFileLock&) = delete;
+  ProgramFileLock& operator=(const ProgramFileLock&) = delete;
+
+  // Waits as long as another process holds the lock, then holds it. False
+  // when the file cannot be created, opened or locked.
+  bool Lock(const std::string& windowsPath);
+  // Releases the lock and closes the file; does nothing when not held.
+  void Unlock();
+
+ private:
+  std::intptr_t handle_ = -1;  // the file descriptor or HANDLE; -1 when not held
+};
+
+// Renames one of the program's own files to another name, replacing a file
+// of that name in one step (rename on POSIX, MoveFileEx with
+// MOVEFILE_REPLACE_EXISTING on Windows). False when it failed.
+bool ReplaceProgramFile(const std::string& fromWindowsPath, const std::string& toWindowsPath);
 
 }  // namespace qm
 
