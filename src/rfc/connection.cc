@@ -10,6 +10,10 @@ namespace {
 
 constexpr std::size_t kUserWidth = 12;
 constexpr std::size_t kPasswordWidth = 10;
+constexpr const char kSapRfcIni[] = "SapRfc.ini";
+// Serializes the rewrite of SapRfc.ini and the open that reads it among all
+// runs in this working directory.
+constexpr const char kSapRfcLock[] = "SapRfc.lck";
 
 std::string PadRight(const std::string& text, std::size_t width) {
   std::string padded = text;
@@ -50,18 +54,19 @@ bool CopyStream(std::FILE* source, std::FILE* target) {
   return std::ferror(source) == 0;
 }
 
-// Replaces SapRfc.ini by a copy of the open destination file. Both files
-// are closed. False when SapRfc.ini could not be written in full.
-bool CopyToSapRfcIni(std::FILE* source) {
-  std::FILE* target = OpenForWriting("SapRfc.ini");
-  if (target == nullptr) {
-    std::fclose(source);
-    return false;
-  }
-  bool copied = CopyStream(source, target);
+// Replaces SapRfc.ini by a copy of the open destination file (closed here):
+// written as SapRfc.ini.<process id>.tmp and renamed into place, so no
+// reader ever sees it half written. False, with the temporary file removed,
+// when it could not be written in full or renamed.
+bool ReplaceSapRfcIni(std::FILE* source) {
+  const std::string temporary = "SapRfc.ini." + std::to_string(CurrentProcessId()) + ".tmp";
+  std::FILE* target = OpenForWriting(temporary);
+  bool copied = target != nullptr && CopyStream(source, target);
   std::fclose(source);
-  bool closed = std::fclose(target) == 0;
-  return copied && closed;
+  if (target != nullptr && std::fclose(target) != 0) copied = false;
+  if (copied && ReplaceProgramFile(temporary, kSapRfcIni)) return true;
+  DeleteProgramFile(temporary);
+  return false;
 }
 
 }  // namespace
@@ -119,9 +124,17 @@ RfcHandle OpenRfcConnection(const RfcLibrary& library, const SystemEntry& entry,
   if (destinationFile == nullptr) return library.RfcOpen(&fields.options);
 
   if (printSapRfcLine) console.Write("* SapRfc.Ini.......: " + entry.destination + "<\n");
+  // Another run in this folder may rewrite SapRfc.ini for its own
+  // destination; the lock keeps it out until the library has read ours.
+  // Waiting is bounded by the run's time limit.
+  ProgramFileLock lock;
+  if (!lock.Lock(kSapRfcLock)) {
+    std::fclose(destinationFile);
+    return 0;
+  }
   // A partly written SapRfc.ini would make the library read another
-  // destination's settings, so a failed copy opens nothing.
-  if (!CopyToSapRfcIni(destinationFile)) return 0;
+  // destination's settings, so a failed rewrite opens nothing.
+  if (!ReplaceSapRfcIni(destinationFile)) return 0;
   std::string connect = BuildConnectString(entry);
   RfcErrorInfo unused{};
   return library.RfcOpenEx(connect.c_str(), &unused);

@@ -37,8 +37,11 @@ std::string BuildConnectString(const SystemEntry& entry);
 
 // Opens the connection; 0 when none was opened. When SapRfc.<destination>
 // can be read in the working directory, prints "* SapRfc.Ini.......: DEST<\n"
-// (only when printSapRfcLine), copies it over SapRfc.ini and calls RfcOpenEx
-// with the connect string; otherwise calls RfcOpen with the options record.
+// (only when printSapRfcLine), then, holding the lock on SapRfc.lck (waiting
+// for other runs in the folder), copies it to SapRfc.ini.<process id>.tmp,
+// renames that over SapRfc.ini and calls RfcOpenEx with the connect string;
+// a lock, write or rename fault opens nothing (the temporary file removed).
+// Otherwise calls RfcOpen with the options record.
 RfcHandle OpenRfcConnection(const RfcLibrary& library, const SystemEntry& entry,
                             const std::string& parameterText, bool printSapRfcLine,
                             Console& console);

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace qm {
 namespace {
@@ -228,11 +230,44 @@ TEST_F(OpenRfcConnectionTest, SapRfcLineIsPrintedOnlyWhenAsked) {
   EXPECT_EQ(ReadFile("SapRfc.ini"), "DEST=PRD\n");
 }
 
-TEST_F(OpenRfcConnectionTest, UnwritableSapRfcIniOpensNothing) {
+// Files in the working directory whose names start with `prefix`.
+std::vector<std::string> FilesStartingWith(const std::string& prefix) {
+  std::vector<std::string> names;
+  for (const auto& item : fs::directory_iterator(".")) {
+    std::string name = item.path().filename().string();
+    if (name.rfind(prefix, 0) == 0) names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(OpenRfcConnectionTest, RewriteGoesThroughATemporaryFileAndLeavesTheLockFile) {
   WriteFile("SapRfc.PRD", "DEST=PRD\n");
-  fs::create_directory("SapRfc.ini");
+  EXPECT_EQ(OpenRfcConnection(library_, PrdEntry(), "", false, console_), 22u);
+  // Only the renamed result remains; the lock file stays for the next run.
+  EXPECT_EQ(FilesStartingWith("SapRfc."),
+            (std::vector<std::string>{"SapRfc.PRD", "SapRfc.ini", "SapRfc.lck"}));
+  // The lock was released: a second open in the same folder does not wait.
+  EXPECT_EQ(OpenRfcConnection(library_, PrdEntry(), "", false, console_), 22u);
+  EXPECT_EQ(openLog.openExCalls, 2);
+}
+
+TEST_F(OpenRfcConnectionTest, UnreplaceableSapRfcIniOpensNothingAndLeavesNoTemporaryFile) {
+  WriteFile("SapRfc.PRD", "DEST=PRD\n");
+  fs::create_directory("SapRfc.ini");  // the rename over it fails
   EXPECT_EQ(OpenRfcConnection(library_, PrdEntry(), "", true, console_), 0u);
   EXPECT_EQ(openLog.openCalls + openLog.openExCalls, 0);
+  EXPECT_EQ(FilesStartingWith("SapRfc.ini"), std::vector<std::string>{"SapRfc.ini"});
+  EXPECT_TRUE(fs::is_directory("SapRfc.ini"));
+}
+
+TEST_F(OpenRfcConnectionTest, UnusableLockFileOpensNothing) {
+  WriteFile("SapRfc.PRD", "DEST=PRD\n");
+  WriteFile("SapRfc.ini", "old");
+  fs::create_directory("SapRfc.lck");
+  EXPECT_EQ(OpenRfcConnection(library_, PrdEntry(), "", false, console_), 0u);
+  EXPECT_EQ(openLog.openCalls + openLog.openExCalls, 0);
+  EXPECT_EQ(ReadFile("SapRfc.ini"), "old");  // not rewritten without the lock
 }
 
 }  // namespace
