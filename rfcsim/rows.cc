@@ -62,10 +62,20 @@ struct Cycle {
   unsigned value = 0;  // before the first Next: i = 0
 };
 
-// Grows `rows` by `count` zeroed rows and returns the first new one.
+// Below this size a table keeps ordinary pages.
+constexpr std::size_t kLargeTableBytes = std::size_t{8} << 20;
+
+// Grows `rows` by `count` zeroed rows and returns the first new one. A
+// large growth is reserved first and advised as a large table, so its pages
+// are faulted in as huge pages when the rows are written.
 unsigned char* GrowRows(Rows* rows, std::uint64_t count) {
   std::size_t old = rows->bytes.size();
-  rows->bytes.resize(old + static_cast<std::size_t>(count) * rows->rowLength);
+  std::size_t size = old + static_cast<std::size_t>(count) * rows->rowLength;
+  if (size > rows->bytes.capacity() && size >= kLargeTableBytes) {
+    rows->bytes.reserve(size);
+    AdviseLargeTable(rows->bytes.data(), rows->bytes.capacity());
+  }
+  rows->bytes.resize(size);
   return rows->bytes.data() + old;
 }
 

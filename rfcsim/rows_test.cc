@@ -145,6 +145,37 @@ TEST(SyntheticRowsTest, FollowTheDocumentedFormula) {
   EXPECT_EQ(Int4(cpu, 2, 36) + Int4(cpu, 2, 40) + Int4(cpu, 2, 44), 100);
 }
 
+// A fill above 8 MB is reserved and advised as a large table before it is
+// written: rows already in the table survive the move, and every new row
+// still follows the formula, also across the huge-page blocks.
+TEST(SyntheticRowsTest, LargeFillKeepsEarlierRowsAndTheFormula) {
+  Rows rows;
+  AppendSyntheticTopRows(5, &rows);
+  const std::uint64_t kLarge = 200000;  // 13.6 MB
+  AppendSyntheticTopRows(kLarge, &rows);
+  ASSERT_EQ(rows.Count(), 5 + kLarge);
+  EXPECT_EQ(Int4(rows, 4, 8), 5);  // the earlier fill's last row
+  for (std::size_t r : {std::size_t{5}, std::size_t{5 + 30840}, std::size_t{5 + 123456},
+                        std::size_t{5 + kLarge - 1}}) {
+    const long long i = static_cast<long long>(r - 5) + 1;  // numbered afresh
+    EXPECT_EQ(Int4(rows, r, 8), i) << r;
+    EXPECT_EQ(Int4(rows, r, 44), i % 100) << r;
+    EXPECT_EQ(Int4(rows, r, 56), 1000 + i % 500) << r;
+    EXPECT_EQ(Int4(rows, r, 64), 100 + i % 200) << r;
+    EXPECT_EQ(Int2(rows, r, 4), i % 10000) << r;
+  }
+}
+
+TEST(AdviseLargeTableTest, LeavesTheContentsAlone) {
+  std::vector<unsigned char> bytes(std::size_t{6} << 20);
+  for (std::size_t i = 0; i < bytes.size(); i += 4093) bytes[i] = static_cast<unsigned char>(i);
+  AdviseLargeTable(bytes.data(), bytes.size());
+  AdviseLargeTable(bytes.data() + 1, 100);  // smaller than one block: nothing
+  for (std::size_t i = 0; i < bytes.size(); i += 4093) {
+    ASSERT_EQ(bytes[i], static_cast<unsigned char>(i)) << i;
+  }
+}
+
 #ifdef __linux__
 TEST(LiveRowsTest, ListsThisProcess) {
   Rows rows;
