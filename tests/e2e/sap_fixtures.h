@@ -63,6 +63,14 @@ inline const std::string kPrdRows =
     "root,DW.helper,-300,\"      -7\",-5000,-100\n"
     "sapadmin,sapcontrol,3,\"      12\",1000,500\n";
 
+// Two rows of PRD for the call-log cases, so the log shows the row count
+// asked before each row: CPU 1250 -> 12, SID 12, time 987659, RES 820000 ->
+// 820, PRIV 404000 -> 404.
+inline const std::string kTwoRows =
+    "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\n"
+    "prdadm,dw.sapPRD_DVEBMGS00,1250,\"  987654\",812000,402000\n"
+    "root,sshd,0,\"       5\",8000,2000\n";
+
 // QAS: CPU 2080 -> 20, SID 2080 -> 20, time 57717, RES 1610500 -> 1610,
 // PRIV 784250 -> 784.
 inline const std::string kQasRows =
