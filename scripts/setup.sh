@@ -2,6 +2,8 @@
 # Installs what building and testing Quillmark needs on Debian, when missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ make libgtest-dev libgmock-dev)
+# The Windows stage: the mingw-w64 cross compiler (posix threads) and Wine.
+packages+=(g++-mingw-w64-x86-64-posix wine wine64)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
