@@ -119,7 +119,14 @@ struct E2eCase {
   // Added to the run's environment ("{root}"/"{work}" expanded in values).
   std::vector<std::pair<std::string, std::string>> env = {};
   std::chrono::milliseconds timeout{0};  // 0: the runner's default
+  // True for a case that depends on the stand-in library's own details (the
+  // call log, call_code, abort, a code 1 without trace text): it is skipped
+  // when the runner names another RFC library.
+  bool standInOnly = false;
 };
+
+// The case marked standInOnly.
+E2eCase StandInOnly(E2eCase c);
 
 // Prints the case's name (GoogleTest shows it for a failing parameter).
 void PrintTo(const E2eCase& c, std::ostream* os);
@@ -152,10 +159,14 @@ struct RunnerConfig {
   // case's root/. Files and folders a case creates there are removed after
   // the case.
   std::function<fs::path(const std::string& rootRelative)> mapRootPath;
+  // Not empty: every case runs through this RFC library, a line
+  // "RfcLibrary=<rfcLibrary>" put first into its Quillmark.ini (a line of
+  // the case's own still wins); cases marked standInOnly are skipped.
+  std::string rfcLibrary;
 };
 
 // The native build: QUILLMARK_EXE and QUILLMARK_PASSWD_EXE, case folders in
-// the system's temporary folder.
+// the system's temporary folder; rfcLibrary from QUILLMARK_E2E_RFCLIBRARY.
 RunnerConfig NativeRunnerConfig();
 
 struct ProcessResult {

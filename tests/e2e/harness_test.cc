@@ -283,6 +283,11 @@ std::string MaskTimesOfDay(std::string text) {
   return text;
 }
 
+E2eCase StandInOnly(E2eCase c) {
+  c.standInOnly = true;
+  return c;
+}
+
 void PrintTo(const E2eCase& c, std::ostream* os) { *os << c.name; }
 
 std::vector<E2eCase> InModes(const E2eCase& base, const std::vector<std::string>& products) {
@@ -301,6 +306,7 @@ RunnerConfig NativeRunnerConfig() {
   config.program = {{}, QUILLMARK_EXE};
   config.passwd = {{}, QUILLMARK_PASSWD_EXE};
   config.scratch = fs::temp_directory_path();
+  if (const char* library = std::getenv("QUILLMARK_E2E_RFCLIBRARY")) config.rfcLibrary = library;
   return config;
 }
 
@@ -433,7 +439,29 @@ fs::path CaseFolder::Resolve(Base base, const std::string& path) const {
   return (base == Base::kRoot ? root_ : work_) / path;
 }
 
-void RunCase(const E2eCase& c, const RunnerConfig& config) {
+// The case's files with "RfcLibrary=<library>" put first into its
+// Quillmark.ini (after a byte-order mark), or a Quillmark.ini of that line.
+std::vector<FileSpec> WithRfcLibrary(std::vector<FileSpec> files, const std::string& library) {
+  const std::string line = "RfcLibrary=" + library + "\n";
+  for (FileSpec& f : files) {
+    if (f.base != Base::kWork || f.path != "Quillmark.ini") continue;
+    if (!f.directory) {
+      const std::string bom = "\xEF\xBB\xBF";
+      std::size_t at = f.bytes.rfind(bom, 0) == 0 ? bom.size() : 0;
+      f.bytes.insert(at, line);
+    }
+    return files;
+  }
+  files.push_back(WorkFile("Quillmark.ini", line));
+  return files;
+}
+
+void RunCase(const E2eCase& original, const RunnerConfig& config) {
+  if (!config.rfcLibrary.empty() && original.standInOnly) {
+    GTEST_SKIP() << "depends on the stand-in library's own details";
+  }
+  E2eCase c = original;
+  if (!config.rfcLibrary.empty()) c.files = WithRfcLibrary(c.files, config.rfcLibrary);
   SCOPED_TRACE("case " + c.name);
   CaseFolder folder(config.scratch);
   auto resolve = [&](Base base, const std::string& path) {
@@ -503,6 +531,7 @@ namespace {
 
 RunnerConfig ShellRunner(const std::string& script) {
   RunnerConfig config = NativeRunnerConfig();
+  config.rfcLibrary.clear();
   config.program = {{"sh", "-c", script}, "sh"};
   config.timeout = std::chrono::milliseconds(3000);
   return config;
@@ -519,6 +548,18 @@ TEST(Harness, MasksEveryTimeOfDay) {
       {"", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(MaskTimesOfDay(c.text), c.masked) << c.text;
+}
+
+// A runner that names an RFC library puts its line first into the case's
+// Quillmark.ini (after a byte-order mark), or writes one.
+TEST(Harness, NamesTheRfcLibraryInQuillmarkIni) {
+  RunnerConfig config = ShellRunner("cat Quillmark.ini");
+  config.rfcLibrary = "/lib/fake.so";
+  RunCase({.name = "Added",
+           .files = {WorkFile("Quillmark.ini", "\xEF\xBB\xBF" "Caller=Velkira\nRfcLibrary=x\n")},
+           .out = "\xEF\xBB\xBF" "RfcLibrary=/lib/fake.so\nCaller=Velkira\nRfcLibrary=x\n"},
+          config);
+  RunCase({.name = "Created", .out = "RfcLibrary=/lib/fake.so\n"}, config);
 }
 
 TEST(Harness, BuildsProfilesAndErrorDocuments) {
