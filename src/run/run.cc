@@ -4,6 +4,7 @@
 #include "config/global_listing.h"
 #include "config/settings.h"
 #include "platform/platform.h"
+#include "rfc/library_choice.h"
 #include "rfc/rfc_error.h"
 #include "rfcsim.h"
 #include "run/startup.h"
@@ -34,7 +35,7 @@ int RunProgram(const std::vector<std::string>& args) {
   if (!LocateProfile(&run, &error)) return ErrorExit(out, console, error);
 
   RfcAccess rfc;
-  rfc.library = RfcSimLibrary();
+  rfc.library = ChooseRfcLibrary(settings.rfcLibrary, RfcSimLibrary());
   rfc.reportError = ReportRfcError;
   RfcErrorReporter reporter;
   reporter.library = rfc.library;

@@ -1,8 +1,10 @@
 // End-to-end cases of start-up, file locations, listings and profiles: every
 // error exit prints exactly the error document and ends with exit code 2,
 // and a valid profile found in each allowed place gets as far as the
-// connection. The profiles name destination NIX, which no landscape knows
-// (no rfcsim.ini), so those runs end with "RFC-Open for NIX failed !".
+// connection. Every case gets an empty rfcsim.ini: a landscape without
+// systems. The profiles name destination NIX, which no system of it is, so
+// those runs end with "RFC-Open for NIX failed !" (without the landscape
+// file the missing RFC SDK would be reported instead).
 //
 // Paths: Base::kRoot paths lie below QUILLMARK_ROOT ("C/..." is drive C:,
 // the current drive), Base::kWork paths in the working directory.
@@ -378,7 +380,13 @@ std::vector<E2eCase> ListingCases() {
 
 class EndToEnd : public ::testing::TestWithParam<E2eCase> {};
 
-TEST_P(EndToEnd, Run) { RunCase(GetParam(), NativeRunnerConfig()); }
+TEST_P(EndToEnd, Run) {
+  E2eCase c = GetParam();
+  bool hasLandscape = false;
+  for (const FileSpec& f : c.files) hasLandscape = hasLandscape || f.path == "rfcsim.ini";
+  if (!hasLandscape) c.files.push_back(WorkFile("rfcsim.ini", ""));
+  RunCase(c, NativeRunnerConfig());
+}
 
 std::string CaseName(const ::testing::TestParamInfo<E2eCase>& info) { return info.param.name; }
 
