@@ -108,6 +108,12 @@ std::string MaskTimesOfDay(std::string text);
 // ---------------------------------------------------------------------------
 // A case: one row of a table.
 
+// The builds a case or a runner is about: kAny (cases only) runs everywhere,
+// kNative is the build for this machine (Windows paths mapped below
+// QUILLMARK_ROOT), kWindows is Quillmark.exe (under Wine here), which uses
+// Windows paths as they are.
+enum class Build { kAny, kNative, kWindows };
+
 struct E2eCase {
   std::string name = {};               // test name: letters, digits, "_"
   std::vector<std::string> args = {};  // after the program name; "{root}"
@@ -119,6 +125,12 @@ struct E2eCase {
   // Added to the run's environment ("{root}"/"{work}" expanded in values).
   std::vector<std::pair<std::string, std::string>> env = {};
   std::chrono::milliseconds timeout{0};  // 0: the runner's default
+  // The build the case makes sense for; runners of another build skip it.
+  Build build = Build::kAny;
+  // When not empty: an ECMAScript regular expression that the whole standard
+  // output (times of day masked) must match, in place of `out`; for outputs
+  // with live figures.
+  std::string outMatches = {};
   // True for a case that depends on the stand-in library's own details (the
   // call log, call_code, abort, a code 1 without trace text): it is skipped
   // when the runner names another RFC library.
@@ -159,6 +171,20 @@ struct RunnerConfig {
   // case's root/. Files and folders a case creates there are removed after
   // the case.
   std::function<fs::path(const std::string& rootRelative)> mapRootPath;
+  // Which build runs; cases of another build are skipped.
+  Build build = Build::kNative;
+  // How the program names a native path ("{root}", "{work}"); empty: as is.
+  std::function<std::string(const fs::path& native)> programPath;
+  // How argument and environment bytes (the program's own code page) are
+  // passed to the command; empty: as they are.
+  std::function<std::string(const std::string& bytes)> programText;
+  // Called after each case, e.g. to remove the drive letters it mapped.
+  std::function<void()> afterCase;
+  // With mapRootPath: the folder checked for changes in place of the case's
+  // root/, without the folders and files in watchSkip (the system's own and
+  // the case folders).
+  fs::path watchRoot;
+  std::vector<fs::path> watchSkip;
   // Not empty: every case runs through this RFC library, a line
   // "RfcLibrary=<rfcLibrary>" put first into its Quillmark.ini (a line of
   // the case's own still wins); cases marked standInOnly are skipped.
@@ -168,6 +194,26 @@ struct RunnerConfig {
 // The native build: QUILLMARK_EXE and QUILLMARK_PASSWD_EXE, case folders in
 // the system's temporary folder; rfcLibrary from QUILLMARK_E2E_RFCLIBRARY.
 RunnerConfig NativeRunnerConfig();
+
+// Quillmark.exe and Quillmark-passwd.exe (QUILLMARK_E2E_EXE,
+// QUILLMARK_E2E_PASSWD) under "wine" in a Wine prefix made once per test
+// program in the temporary folder (or the existing QUILLMARK_E2E_WINEPREFIX),
+// removed at its end. Case folders lie in the prefix's drive_c, so the
+// current drive is C:; root-relative files lie on the prefix's drives, a
+// letter other than C being a folder linked as dosdevices/<letter>: for the
+// case. Adds a test failure when the prefix cannot be made.
+RunnerConfig WineRunnerConfig();
+
+// The build under test, chosen at run time: WineRunnerConfig() when the
+// environment variable QUILLMARK_E2E_TARGET is "wine", else
+// NativeRunnerConfig(). Case tables run with this config.
+const RunnerConfig& TargetRunnerConfig();
+
+// `config` itself, unless the target is Wine and `config` runs the native
+// program (a table written against NativeRunnerConfig()): then the Wine
+// runner takes its place, keeping the time limit, the extra environment and
+// the RFC library. RunCase applies it, so every case table runs under Wine.
+RunnerConfig ForTarget(const RunnerConfig& config);
 
 struct ProcessResult {
   int exitCode = -1;      // the exit code when the process exited
@@ -209,7 +255,8 @@ class CaseFolder {
 
 // Runs one case with GoogleTest assertions: creates its files, runs the
 // program, compares standard output (times of day masked) and exit code,
-// checks the files afterwards and that nothing below root changed.
+// checks the files afterwards and that nothing below root changed. A case
+// for another build than ForTarget(config)'s is skipped.
 void RunCase(const E2eCase& c, const RunnerConfig& config);
 
 }  // namespace qm::e2e

@@ -18,6 +18,8 @@
 #include <iterator>
 #include <map>
 #include <random>
+#include <regex>
+#include <set>
 #include <sstream>
 
 #include "e2e_harness.h"
@@ -45,9 +47,16 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
   return text;
 }
 
-std::string ExpandFolders(const std::string& text, const CaseFolder& folder) {
-  return ReplaceAll(ReplaceAll(text, "{root}", folder.root().string()), "{work}",
-                    folder.work().string());
+// "{root}" and "{work}" as the program names those folders, then the bytes
+// as the command passes them on.
+std::string ExpandFolders(const std::string& text, const CaseFolder& folder,
+                          const RunnerConfig& config) {
+  auto name = [&](const fs::path& p) {
+    return config.programPath ? config.programPath(p) : p.string();
+  };
+  std::string expanded =
+      ReplaceAll(ReplaceAll(text, "{root}", name(folder.root())), "{work}", name(folder.work()));
+  return config.programText ? config.programText(expanded) : expanded;
 }
 
 std::string ReadWholeFile(const fs::path& path) {
@@ -126,9 +135,16 @@ std::string ExpandPasswords(const std::string& bytes, const RunnerConfig& config
 // What lies below a folder: relative path -> "dir" or "size@mtime".
 using Snapshot = std::map<std::string, std::string>;
 
-Snapshot TakeSnapshot(const fs::path& top) {
+Snapshot TakeSnapshot(const fs::path& top, const std::vector<fs::path>& skip = {}) {
   Snapshot snap;
-  for (const auto& entry : fs::recursive_directory_iterator(top)) {
+  std::set<fs::path> left(skip.begin(), skip.end());
+  for (auto it = fs::recursive_directory_iterator(top); it != fs::recursive_directory_iterator();
+       ++it) {
+    const fs::directory_entry& entry = *it;
+    if (left.count(entry.path())) {
+      if (entry.is_directory()) it.disable_recursion_pending();
+      continue;
+    }
     std::string rel = fs::relative(entry.path(), top).generic_string();
     if (entry.is_directory()) {
       snap[rel] = "dir";
@@ -456,7 +472,11 @@ std::vector<FileSpec> WithRfcLibrary(std::vector<FileSpec> files, const std::str
   return files;
 }
 
-void RunCase(const E2eCase& original, const RunnerConfig& config) {
+void RunCase(const E2eCase& original, const RunnerConfig& given) {
+  const RunnerConfig config = ForTarget(given);
+  if (original.build != Build::kAny && original.build != config.build) {
+    GTEST_SKIP() << "a case for another build";
+  }
   if (!config.rfcLibrary.empty() && original.standInOnly) {
     GTEST_SKIP() << "depends on the stand-in library's own details";
   }
@@ -468,6 +488,13 @@ void RunCase(const E2eCase& original, const RunnerConfig& config) {
     return base == Base::kRoot && config.mapRootPath ? config.mapRootPath(path)
                                                      : folder.Resolve(base, path);
   };
+  // Runs last: after the files below are gone, the drives they lay on.
+  struct AfterCase {
+    const RunnerConfig& config;
+    ~AfterCase() {
+      if (config.afterCase) config.afterCase();
+    }
+  } afterCase{config};
   // With mapped drives, what the case creates there goes again afterwards.
   RootCleanup cleanup;
 
@@ -481,14 +508,21 @@ void RunCase(const E2eCase& original, const RunnerConfig& config) {
     }
   }
   if (::testing::Test::HasFatalFailure()) return;
-  Snapshot rootBefore = TakeSnapshot(folder.root());
+  const bool watchDrives = config.mapRootPath && !config.watchRoot.empty();
+  auto rootSnapshot = [&] {
+    return watchDrives ? TakeSnapshot(config.watchRoot, config.watchSkip)
+                       : TakeSnapshot(folder.root());
+  };
+  Snapshot rootBefore = rootSnapshot();
 
   std::vector<std::string> argv = config.program.prefix;
   argv.push_back(config.program.path);
-  for (const std::string& a : c.args) argv.push_back(ExpandFolders(a, folder));
+  for (const std::string& a : c.args) argv.push_back(ExpandFolders(a, folder, config));
   std::vector<std::pair<std::string, std::string>> extra = config.env;
   if (config.setQuillmarkRoot) extra.emplace_back("QUILLMARK_ROOT", folder.root().string());
-  for (const auto& [name, value] : c.env) extra.emplace_back(name, ExpandFolders(value, folder));
+  for (const auto& [name, value] : c.env) {
+    extra.emplace_back(name, ExpandFolders(value, folder, config));
+  }
 
   auto timeout = c.timeout.count() > 0 ? c.timeout : config.timeout;
   ProcessResult r = RunProcess(argv, folder.work(), ControlledEnvironment(extra), timeout);
@@ -496,7 +530,13 @@ void RunCase(const E2eCase& original, const RunnerConfig& config) {
   ASSERT_FALSE(r.timedOut) << "killed after " << timeout.count() << " ms; output so far:\n"
                            << r.out;
   EXPECT_EQ(r.signal, 0) << "ended by signal " << r.signal << "\nstandard error:\n" << r.err;
-  EXPECT_EQ(MaskTimesOfDay(r.out), MaskTimesOfDay(c.out)) << "standard error:\n" << r.err;
+  if (c.outMatches.empty()) {
+    EXPECT_EQ(MaskTimesOfDay(r.out), MaskTimesOfDay(c.out)) << "standard error:\n" << r.err;
+  } else {
+    EXPECT_TRUE(std::regex_match(MaskTimesOfDay(r.out), std::regex(c.outMatches)))
+        << "output:\n" << r.out << "\ndoes not match:\n" << c.outMatches
+        << "\nstandard error:\n" << r.err;
+  }
   EXPECT_EQ(r.exitCode, c.exit) << "standard error:\n" << r.err;
 
   for (const FileCheck& check : c.after) {
@@ -519,7 +559,7 @@ void RunCase(const E2eCase& original, const RunnerConfig& config) {
     }
   }
   if (config.checkRootUnchanged) {
-    std::string changes = DescribeChanges(rootBefore, TakeSnapshot(folder.root()));
+    std::string changes = DescribeChanges(rootBefore, rootSnapshot());
     EXPECT_EQ(changes, "") << "the run changed files below the root";
   }
 }
@@ -635,6 +675,37 @@ TEST(Harness, MappedDrivesGetTheRootFilesAndLoseThemAfterTheCase) {
           config);
   EXPECT_TRUE(fs::exists(drives.top() / "drive_c"));
   EXPECT_FALSE(fs::exists(drives.top() / "drive_c" / "PRTG"));
+}
+
+E2eCase PatternCase() {
+  return {.name = "pattern", .exit = 0, .outMatches = "<Value>[1-9][0-9]*</Value>\n"};
+}
+
+TEST(Harness, ComparesOutputWithAPatternWhenGiven) {
+  RunCase(PatternCase(), ShellRunner("echo '<Value>42</Value>'"));
+  EXPECT_NONFATAL_FAILURE(RunCase(PatternCase(), ShellRunner("echo '<Value>0</Value>'")),
+                          "does not match");
+}
+
+// With mapped drives the watched folder stands in for root/: a file created
+// there fails the case, one in a skipped folder does not.
+TEST(Harness, WatchesTheMappedDrivesWithoutTheSkippedFolders) {
+  CaseFolder folder(fs::temp_directory_path());
+  static fs::path drives;
+  drives = folder.top();
+  fs::create_directories(drives / "drive_c" / "system");
+  static RunnerConfig config;
+  config = ShellRunner("touch \"$1/drive_c/system/log\"; [ -z \"$2\" ] || touch \"$2\"");
+  config.mapRootPath = [](const std::string& rel) { return drives / "drive_c" / rel.substr(2); };
+  config.watchRoot = drives;
+  config.watchSkip = {drives / "drive_c" / "system"};
+  RunCase({.name = "skipped", .args = {drives.string()}, .out = "", .exit = 0}, config);
+  EXPECT_NONFATAL_FAILURE(RunCase({.name = "written",
+                                   .args = {drives.string(), (drives / "drive_c" / "x").string()},
+                                   .out = "",
+                                   .exit = 0},
+                                  config),
+                          "created drive_c/x");
 }
 
 TEST(Harness, ReportsAProcessEndedBySignalAndReadsLargeOutput) {
