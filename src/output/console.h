@@ -1,8 +1,14 @@
 // Where the program's output goes: standard output in the program, a string
 // in tests. All writes of a run pass through one Console.
+//
+// Standard output has one lock. Each write holds it for its length; whoever
+// ends the process (the normal end, the time limit, the RFC error report)
+// takes it once for good, so only the first of them prints its ending and
+// the others wait until the process is gone.
 #ifndef QUILLMARK_OUTPUT_CONSOLE_H_
 #define QUILLMARK_OUTPUT_CONSOLE_H_
 
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -13,21 +19,38 @@ class Console {
   virtual ~Console() = default;
   // Writes the bytes exactly as given (no line end added).
   virtual void Write(std::string_view text) = 0;
+  // Called by whoever ends the process, before its last writes: from then on
+  // only the calling thread writes; any other thread's write or TakeForEnd
+  // waits for good. A second call from the same thread returns at once.
+  virtual void TakeForEnd() {}
 };
 
-// Writes to standard output and flushes after each write, so a process that
-// ends abruptly has printed everything written before.
+// The lock over standard output. It is recursive, so a thread may hold it
+// around several writes together with the run state they announce.
+std::recursive_mutex& OutputLock();
+
+// Writes to standard output under OutputLock and flushes after each write,
+// so a process that ends abruptly has printed everything written before.
 class StdoutConsole : public Console {
  public:
   void Write(std::string_view text) override;
+  // Takes OutputLock and never releases it.
+  void TakeForEnd() override;
 };
 
 // Collects everything written (tests).
 class StringConsole : public Console {
  public:
   void Write(std::string_view text) override { written += text; }
+  void TakeForEnd() override { takenForEnd = true; }
   std::string written;
+  bool takenForEnd = false;
 };
+
+// Flushes standard output and ends the process with exitCode at once,
+// without running destructors or exit handlers (another thread may still be
+// inside the run).
+[[noreturn]] void FlushAndExit(int exitCode);
 
 }  // namespace qm
 

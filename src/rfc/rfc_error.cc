@@ -83,15 +83,16 @@ void ReportRfcError(const char* operation) {
     text = FormatRfcErrorReport(operationText, info);
   }
 
-  if (installedReporter != nullptr && installedReporter->console != nullptr) {
-    installedReporter->console->Write(text);
-  } else {
-    StdoutConsole console;
-    console.Write(text);
-  }
+  // The report ends the process: if the time limit or the normal end took
+  // standard output first, this waits until that one has ended it.
+  StdoutConsole fallback;
+  Console* console = installedReporter != nullptr && installedReporter->console != nullptr
+                         ? installedReporter->console
+                         : &fallback;
+  console->TakeForEnd();
+  console->Write(text);
   if (library != nullptr && library->RfcClose != nullptr) library->RfcClose(0);
-  std::fflush(stdout);
-  std::_Exit(1);
+  FlushAndExit(1);
 }
 
 extern "C" void RfcErrorHandlerEntry(char* operation) { ReportRfcError(operation); }

@@ -1,6 +1,7 @@
 // The run over a global listing: one reading for every listed system, each
 // system counted as processed or failed, then the summary.
 #include <cstdio>
+#include <mutex>
 
 #include "config/system_entry.h"
 #include "platform/line_reader.h"
@@ -15,11 +16,7 @@ namespace {
 
 constexpr std::size_t kGlobalLineLimit = 199;
 
-struct GlobalCounts {
-  unsigned long systemCount = 0;
-  unsigned long processedCount = 0;
-  unsigned long failedCount = 0;
-};
+using OutputHold = std::lock_guard<std::recursive_mutex>;
 
 // Takes the entry up to the next "#" from the front of the listing.
 std::string TakeListingEntry(std::string& listing) {
@@ -73,7 +70,22 @@ bool MeasureSystem(RunSettings& run, const SystemEntry& system, ReadingTarget& t
   return measured;
 }
 
-void PrintRunStart(const RunSettings& run, SensorOutput& out, Console& console) {
+// The progress line of a listed system, up to " State=".
+std::string ProgressLine(const std::string& entry, const SystemEntry& system) {
+  return "* " + LocalTimeOfDay() + " " + entry + ", " + system.hostname + ", " +
+         system.destination + ", " + system.sysnr + ", " + system.client;
+}
+
+// Prints the banner lines and the document opening. From the opening on, the
+// time limit ends the run with the summary, so the state learns of it while
+// standard output is still held.
+void PrintRunStart(const RunSettings& run, SensorOutput& out, Console& console,
+                   RunState& state) {
+  OutputHold hold(OutputLock());
+  state.summaryForm = out;
+  state.summaryForm.text.clear();
+  state.globalItem = run.globalItem;
+  state.showBanner = run.showBanner;
   if (run.showBanner) {
     console.Write(run.bannerLine + "\n");
     console.Write("* " + run.startTime + " " + GlobalDisplayText(run.rawParameterText) +
@@ -82,26 +94,57 @@ void PrintRunStart(const RunSettings& run, SensorOutput& out, Console& console) 
   BeginDocument(out);
   console.Write(out.text + "\n");
   out.text.clear();
+  state.documentOpened = true;
 }
 
-void PrintSummary(const RunSettings& run, const GlobalCounts& counts, SensorOutput& out,
-                  Console& console) {
-  // A failed last system's error text must not land in front of the summary.
+// A system whose profile cannot be opened: counted in NoSystems only.
+void CountSkippedSystem(RunState& state) {
+  OutputHold hold(OutputLock());
+  ++state.counts.systemCount;
+}
+
+// Takes the next system: counted from now on, and in hand until finished.
+void TakeSystem(const std::string& progressLine, RunState& state) {
+  OutputHold hold(OutputLock());
+  ++state.counts.systemCount;
+  state.systemInHand = progressLine;
+}
+
+void UpdateSystemInHand(const std::string& progressLine, RunState& state) {
+  OutputHold hold(OutputLock());
+  state.systemInHand = progressLine;
+}
+
+// Counts the system in hand as processed or failed and prints its progress
+// line, in one hold of standard output.
+void FinishSystem(bool processed, const char* shownState, RunState& state, Console& console) {
+  OutputHold hold(OutputLock());
+  ++(processed ? state.counts.processedCount : state.counts.failedCount);
+  if (state.showBanner) console.Write("\n" + *state.systemInHand + " State=" + shownState + "\n");
+  state.systemInHand.reset();
+}
+
+}  // namespace
+
+std::string GlobalSummaryText(const RunState& state) {
+  // Built from an empty text: a failed last system's error text must not
+  // land in front of the summary.
+  SensorOutput out = state.summaryForm;
   out.text.clear();
+  const GlobalCounts& counts = state.counts;
   BeginMessage(out);
-  AppendMessageText(out, "(***) " + run.globalItem +
+  AppendMessageText(out, "(***) " + state.globalItem +
                              ": NoSystems=" + std::to_string(counts.systemCount) +
                              ", Processed=" + std::to_string(counts.processedCount) +
                              ", Failed=" + std::to_string(counts.failedCount));
   EndMessage(out);
   EndDocument(out);
-  console.Write(out.text + "\n");
-  if (run.showBanner) {
-    console.Write("\n* " + LocalTimeOfDay() + " SAP " + kProgramName + " now processed...\n");
+  std::string text = out.text + "\n";
+  if (state.showBanner) {
+    text += "\n* " + LocalTimeOfDay() + " SAP " + kProgramName + " now processed...\n";
   }
+  return text;
 }
-
-}  // namespace
 
 std::string GlobalDisplayText(const std::string& rawParameterText) {
   std::string text = rawParameterText;
@@ -111,26 +154,30 @@ std::string GlobalDisplayText(const std::string& rawParameterText) {
   return text.substr(0, text.find(" @"));
 }
 
-int RunGlobalListing(RunSettings& run, SensorOutput& out, RfcAccess& rfc, Console& console) {
+int RunGlobalListing(RunSettings& run, SensorOutput& out, RfcAccess& rfc, Console& console,
+                     RunState& state) {
   run.parameterText = UpperCaseAscii(run.rawParameterText);
   SetOutputForm(out, run.outputMode, run.parameterText, run.rawParameterText);
-  PrintRunStart(run, out, console);
+  PrintRunStart(run, out, console, state);
 
-  GlobalCounts counts;
   std::string listing = run.globalServerListing;
   RfcEnvironmentRecord environment{RfcErrorHandlerEntry, nullptr};
   while (!listing.empty()) {
-    ++counts.systemCount;
     std::string entry = TakeListingEntry(listing);
     run.profileName = entry;
-    std::FILE* stream = OpenForReading(run.profileDirectory + entry);
-    if (stream == nullptr) continue;  // skipped: counted in NoSystems only
-
     // Every listed profile starts from an empty entry, so a profile that
     // lacks a line fails instead of using the previous system's value.
     SystemEntry system;
+    std::FILE* stream = OpenForReading(run.profileDirectory + entry);
+    if (stream == nullptr) {
+      CountSkippedSystem(state);
+      continue;
+    }
+    // In hand while its profile is read, in case reading takes long.
+    TakeSystem(ProgressLine(entry, system), state);
     bool systemFailed = false;
     ReadListedProfile(stream, entry, &system, &systemFailed);
+    UpdateSystemInHand(ProgressLine(entry, system), state);
 
     ReadingTarget target;
     target.destination = system.destination;
@@ -139,10 +186,6 @@ int RunGlobalListing(RunSettings& run, SensorOutput& out, RfcAccess& rfc, Consol
     target.globalMode = true;
     target.globalItem = run.globalItem;
     target.itemLabel = ItemLabelFor(run.listingKeyType, entry, system);
-    std::string progressLine = "* " + LocalTimeOfDay() + " " + entry + ", " + system.hostname +
-                               ", " + system.destination + ", " + system.sysnr + ", " +
-                               system.client;
-
     rfc.library->RfcEnvironment(&environment);
     out.text.clear();
     RunStatus status = RunStatus::kErr;
@@ -153,17 +196,12 @@ int RunGlobalListing(RunSettings& run, SensorOutput& out, RfcAccess& rfc, Consol
     }
 
     bool ok = !systemFailed && status == RunStatus::kOk;
-    if (ok && target.itemFound) {
-      ++counts.processedCount;
-    } else {
-      ++counts.failedCount;
-    }
-    if (run.showBanner) {
-      const char* state = !ok ? "Rfc Failure" : (target.itemFound ? "Processed" : "Not Found");
-      console.Write("\n" + progressLine + " State=" + state + "\n");
-    }
+    const char* shownState = !ok ? "Rfc Failure" : (target.itemFound ? "Processed" : "Not Found");
+    FinishSystem(ok && target.itemFound, shownState, state, console);
   }
-  PrintSummary(run, counts, out, console);
+  out.text.clear();
+  console.TakeForEnd();
+  console.Write(GlobalSummaryText(state));
   return kExitOk;
 }
 

@@ -12,6 +12,7 @@
 namespace qm {
 
 int ErrorExit(SensorOutput& out, Console& console, const std::string& message) {
+  console.TakeForEnd();
   WriteErrorDocument(out, message);
   console.Write(out.text);
   return kExitError;
@@ -21,13 +22,14 @@ bool MayPrintSapRfcLine(const RunSettings& run) {
   return run.outputMode != OutputMode::kExeXml || run.showBanner;
 }
 
-int RunProgram(const std::vector<std::string>& args) {
+int RunProgram(const std::vector<std::string>& args, Console& console, RunState& state) {
   SetBinaryStdout();
-  StdoutConsole console;
   SensorOutput out;
   RunSettings run;
   std::string error;
   ProgramSettings settings = ReadSettingsFile();
+  state.timeoutSeconds = settings.timeoutSeconds;
+  StartWatchdog(state, console);
   if (!ReadCommandLine(args, LocalTimeOfDay(), settings.outputMode, &run, &error)) {
     return ErrorExit(out, console, error);
   }
@@ -46,7 +48,7 @@ int RunProgram(const std::vector<std::string>& args) {
 
   if (!run.globalMode) return RunSingleSystem(run, out, rfc, console);
   if (!ReadGlobalListing(&run, &error)) return ErrorExit(out, console, error);
-  return RunGlobalListing(run, out, rfc, console);
+  return RunGlobalListing(run, out, rfc, console, state);
 }
 
 }  // namespace qm

@@ -71,6 +71,7 @@ int RunSingleSystem(RunSettings& run, SensorOutput& out, RfcAccess& rfc, Console
     AppendTraceFileHint(out);
     return ErrorExit(out, console, out.text);
   }
+  console.TakeForEnd();
   console.Write(out.text);
   DeleteProgramFile(kTraceFile);
   if (run.showBanner) {

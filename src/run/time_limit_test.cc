@@ -1,0 +1,128 @@
+#include "run/time_limit.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <thread>
+
+namespace qm {
+namespace {
+
+std::string MaskTimes(const std::string& text) {
+  return std::regex_replace(text, std::regex("[0-9]{2}:[0-9]{2}:[0-9]{2}"), "hh:mm:ss");
+}
+
+// A global run's state after its opening: PRD processed, MIS skipped, QAS
+// in hand.
+RunState GlobalStateWithSystemInHand(OutputMode mode, bool banner) {
+  RunState state;
+  state.timeoutSeconds = 2;
+  state.documentOpened = true;
+  state.summaryForm.outputMode = mode;
+  state.summaryForm.text = "left over from a failed system";
+  state.globalItem = "CPU-Usage";
+  state.showBanner = banner;
+  state.counts = {3, 1, 0};
+  state.systemInHand = "* 10:11:12 QAS.P00, sapqas01, QAS, 10, 100";
+  return state;
+}
+
+TEST(TimeoutEndingFor, BeforeAGlobalOpeningIsTheErrorDocumentInEveryMode) {
+  for (OutputMode mode : {OutputMode::kExeXml, OutputMode::kZephanor, OutputMode::kQuenrik}) {
+    RunState state = GlobalStateWithSystemInHand(mode, true);
+    state.documentOpened = false;
+    state.timeoutSeconds = 50;
+    TimeoutEnding ending = TimeoutEndingFor(state);
+    EXPECT_EQ(ending.text,
+              "<Prtg>\n<Error>1</Error>\n<Text>Error 1016: Timeout after 50 seconds !</Text>\n"
+              "</Prtg>\n");
+    EXPECT_EQ(ending.exitCode, 2);
+  }
+}
+
+TEST(TimeoutEndingFor, AfterTheOpeningTheSystemInHandFailsAndTheSummaryFollows) {
+  struct Case {
+    const char* name;
+    OutputMode mode;
+    bool banner;
+    bool inHand;
+    std::string text;
+  } cases[] = {
+      {"xml, no banner", OutputMode::kExeXml, false, true,
+       "\n<Text>(***) CPU-Usage: NoSystems=3, Processed=1, Failed=1</Text>\n\n</Prtg>\n\n"},
+      {"xml, banner: the system's line, the summary, the closing line", OutputMode::kExeXml,
+       true, true,
+       "\n* hh:mm:ss QAS.P00, sapqas01, QAS, 10, 100 State=Rfc Failure\n"
+       "\n<Text>(***) CPU-Usage: NoSystems=3, Processed=1, Failed=1</Text>\n\n</Prtg>\n\n"
+       "\n* hh:mm:ss SAP Quillmark now processed...\n"},
+      {"between two systems nothing more fails", OutputMode::kHollent, true, false,
+       "\n<Text>(***) CPU-Usage: NoSystems=3, Processed=1, Failed=0</Text>\n\n</Prtg>\n\n"
+       "\n* hh:mm:ss SAP Quillmark now processed...\n"},
+      {"text form", OutputMode::kZephanor, false, true,
+       "\n# (***) CPU-Usage: NoSystems=3, Processed=1, Failed=1\n\n"},
+  };
+  for (const Case& c : cases) {
+    RunState state = GlobalStateWithSystemInHand(c.mode, c.banner);
+    if (!c.inHand) state.systemInHand.reset();
+    TimeoutEnding ending = TimeoutEndingFor(state);
+    EXPECT_EQ(MaskTimes(ending.text), c.text) << c.name;
+    EXPECT_EQ(ending.exitCode, 0) << c.name;
+  }
+}
+
+TEST(TimeoutEndingFor, AGlobalRunWithoutListedSystemsStillSummarizes) {
+  RunState state;
+  state.documentOpened = true;
+  state.globalItem = "SID-Usage";
+  EXPECT_EQ(TimeoutEndingFor(state).text,
+            "\n<Text>(***) SID-Usage: NoSystems=0, Processed=0, Failed=0</Text>\n\n</Prtg>\n\n");
+}
+
+// The watchdog and the endings race for standard output; these run in a
+// child process since they end it.
+TEST(WatchdogDeathTest, EndsTheProcessWithTheTimeoutEndingOnceTheLimitHasPassed) {
+  EXPECT_EXIT(
+      {
+        static RunState state;
+        static StdoutConsole console;
+        state.start = std::chrono::steady_clock::now() - std::chrono::seconds(5);
+        state.timeoutSeconds = 1;
+        StartWatchdog(state, console);
+        std::this_thread::sleep_for(std::chrono::seconds(20));
+        std::_Exit(9);
+      },
+      ::testing::ExitedWithCode(2), "");
+}
+
+TEST(WatchdogDeathTest, AnEndingThatTookTheConsoleFirstKeepsItsExitCode) {
+  EXPECT_EXIT(
+      {
+        static RunState state;
+        static StdoutConsole console;
+        state.timeoutSeconds = 1;
+        state.start = std::chrono::steady_clock::now() - std::chrono::seconds(5);
+        console.TakeForEnd();  // the normal end, before the watchdog fires
+        StartWatchdog(state, console);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        FlushAndExit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+TEST(WatchdogDeathTest, NoLimitStartsNoWatchdog) {
+  EXPECT_EXIT(
+      {
+        static RunState state;
+        static StdoutConsole console;
+        state.timeoutSeconds = 0;
+        state.start = std::chrono::steady_clock::now() - std::chrono::hours(1);
+        StartWatchdog(state, console);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        FlushAndExit(5);
+      },
+      ::testing::ExitedWithCode(5), "");
+}
+
+}  // namespace
+}  // namespace qm
