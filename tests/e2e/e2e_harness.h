@@ -229,6 +229,25 @@ struct ProcessResult {
 ProcessResult RunProcess(const std::vector<std::string>& argv, const fs::path& workDir,
                          const std::vector<std::string>& env, std::chrono::milliseconds timeout);
 
+// A process started by StartProcess and not yet waited for.
+struct StartedProcess {
+  int pid = -1;           // -1: it could not be started (see error)
+  int outFd = -1;         // read ends of its standard output and error
+  int errFd = -1;
+  std::string error;
+};
+
+// Starts argv as RunProcess does, without waiting, so that many runs can go
+// at once. Each must be passed to WaitForProcess once. Output is read only
+// while waiting, so a process that writes more than a pipe holds (64 KiB)
+// pauses until then.
+StartedProcess StartProcess(const std::vector<std::string>& argv, const fs::path& workDir,
+                            const std::vector<std::string>& env);
+
+// Reads the output of a started process until it ends; kills its process
+// group when it has not ended `timeout` after this call.
+ProcessResult WaitForProcess(StartedProcess& process, std::chrono::milliseconds timeout);
+
 // The current environment without the variables a case controls
 // (QUILLMARK_*, RFCSIM_*), plus `extra`, as "NAME=value" entries.
 std::vector<std::string> ControlledEnvironment(

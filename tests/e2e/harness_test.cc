@@ -341,9 +341,9 @@ std::vector<std::string> ControlledEnvironment(
   return env;
 }
 
-ProcessResult RunProcess(const std::vector<std::string>& argv, const fs::path& workDir,
-                         const std::vector<std::string>& env, std::chrono::milliseconds timeout) {
-  ProcessResult result;
+StartedProcess StartProcess(const std::vector<std::string>& argv, const fs::path& workDir,
+                            const std::vector<std::string>& env) {
+  StartedProcess started;
   // Everything the child needs is prepared before fork.
   std::string program = FindExecutable(argv.at(0));
   std::vector<char*> cargv, cenv;
@@ -355,9 +355,12 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const fs::path& w
 
   int outPipe[2], errPipe[2];
   if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
-    result.err = "pipe failed";
-    return result;
+    started.error = "pipe failed";
+    return started;
   }
+  // Processes started later must not inherit this one's pipes.
+  fcntl(outPipe[0], F_SETFD, FD_CLOEXEC);
+  fcntl(errPipe[0], F_SETFD, FD_CLOEXEC);
   pid_t pid = fork();
   if (pid == 0) {
     setpgid(0, 0);  // its own group, so a timeout kills what it started too
@@ -378,28 +381,42 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const fs::path& w
   if (pid < 0) {
     close(outPipe[0]);
     close(errPipe[0]);
-    result.err = "fork failed";
-    return result;
+    started.error = "fork failed";
+    return started;
   }
   setpgid(pid, pid);
   SetNonBlocking(outPipe[0]);
   SetNonBlocking(errPipe[0]);
+  started.pid = pid;
+  started.outFd = outPipe[0];
+  started.errFd = errPipe[0];
+  return started;
+}
 
+ProcessResult WaitForProcess(StartedProcess& process, std::chrono::milliseconds timeout) {
+  ProcessResult result;
+  if (process.pid < 0) {
+    result.err = process.error;
+    return result;
+  }
+  const pid_t pid = process.pid;
+  const int outFd = process.outFd;
+  const int errFd = process.errFd;
   auto deadline = std::chrono::steady_clock::now() + timeout;
   bool outOpen = true, errOpen = true, exited = false;
   int status = 0;
   while (outOpen || errOpen) {
-    pollfd fds[2] = {{outOpen ? outPipe[0] : -1, POLLIN, 0},
-                     {errOpen ? errPipe[0] : -1, POLLIN, 0}};
+    pollfd fds[2] = {{outOpen ? outFd : -1, POLLIN, 0},
+                     {errOpen ? errFd : -1, POLLIN, 0}};
     poll(fds, 2, 20);
-    if (outOpen) outOpen = DrainPipe(outPipe[0], &result.out);
-    if (errOpen) errOpen = DrainPipe(errPipe[0], &result.err);
+    if (outOpen) outOpen = DrainPipe(outFd, &result.out);
+    if (errOpen) errOpen = DrainPipe(errFd, &result.err);
     // A process it started may keep the pipes open; stop once the program
     // itself has ended and its output is drained.
     if (!exited && waitpid(pid, &status, WNOHANG) == pid) {
       exited = true;
-      if (outOpen) outOpen = DrainPipe(outPipe[0], &result.out);
-      if (errOpen) errOpen = DrainPipe(errPipe[0], &result.err);
+      if (outOpen) outOpen = DrainPipe(outFd, &result.out);
+      if (errOpen) errOpen = DrainPipe(errFd, &result.err);
       break;
     }
     if (std::chrono::steady_clock::now() >= deadline) {
@@ -424,9 +441,17 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const fs::path& w
     waitpid(pid, &status, 0);
   }
   RecordStatus(status, &result);
-  close(outPipe[0]);
-  close(errPipe[0]);
+  close(outFd);
+  close(errFd);
+  process = StartedProcess{};
+  process.error = "already waited for";
   return result;
+}
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const fs::path& workDir,
+                         const std::vector<std::string>& env, std::chrono::milliseconds timeout) {
+  StartedProcess process = StartProcess(argv, workDir, env);
+  return WaitForProcess(process, timeout);
 }
 
 CaseFolder::CaseFolder(const fs::path& scratch) {
@@ -715,6 +740,23 @@ TEST(Harness, ReportsAProcessEndedBySignalAndReadsLargeOutput) {
   EXPECT_FALSE(r.timedOut);
   EXPECT_EQ(r.signal, SIGKILL);
   EXPECT_EQ(r.out.size(), 300000u);
+}
+
+TEST(Harness, StartedProcessesRunAtOnceAndEachKeepsItsOwnOutput) {
+  RunnerConfig config = ShellRunner("");
+  auto begin = std::chrono::steady_clock::now();
+  std::vector<StartedProcess> started;
+  for (int i = 0; i < 4; ++i) {
+    started.push_back(StartProcess({"sh", "-c", "sleep 0.5; echo run" + std::to_string(i)},
+                                   config.scratch, ControlledEnvironment({})));
+  }
+  for (int i = 0; i < 4; ++i) {
+    ProcessResult r = WaitForProcess(started[i], config.timeout);
+    EXPECT_EQ(r.out, "run" + std::to_string(i) + "\n");
+    EXPECT_EQ(r.exitCode, 0);
+  }
+  // One after another they would take 2 s.
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(1500));
 }
 
 }  // namespace
