@@ -2,7 +2,8 @@
 // an SDK that is missing, broken or lacks a function ends in the RFC error
 // report naming the file, never in the stand-in's answers nor in "RFC-Open
 // failed"; and a message-server logon (TYPE=B) through the SDK's test
-// double. The expected reasons are the Linux loader's texts.
+// double. The expected reasons are the Linux loader's texts and the double is
+// a Linux library, so those cases are for the native build only.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -75,6 +76,7 @@ std::vector<E2eCase> LibraryCases() {
        .out = ReportDocument(
            "libsapnwrfc.so: cannot open shared object file: No such file or directory"),
        .exit = 1,
+       .build = Build::kNative,
        .standInOnly = true},
       // The same in a caller mode: the text report.
       {.name = "MissingSdkReportInCallerMode",
@@ -84,6 +86,7 @@ std::vector<E2eCase> LibraryCases() {
                  WorkFile("Quillmark.ini", "Caller=Velkira\n")},
        .out = Report("libsapnwrfc.so: cannot open shared object file: No such file or directory"),
        .exit = 1,
+       .build = Build::kNative,
        .standInOnly = true},
       // A named library that is missing: reported, though a landscape
       // would answer.
@@ -93,7 +96,8 @@ std::vector<E2eCase> LibraryCases() {
        .out = ReportDocument(
            "./nosuch.so: cannot open shared object file: No such file or directory"),
        .exit = 1,
-       .after = {ExpectAbsent(Base::kWork, "Dev_Rfc.Trc")}},
+       .after = {ExpectAbsent(Base::kWork, "Dev_Rfc.Trc")},
+       .build = Build::kNative},
       // A file that is no library.
       {.name = "NamedSdkBroken",
        .args = {"PRD", "#"},
@@ -106,13 +110,15 @@ std::vector<E2eCase> LibraryCases() {
               "* hh:mm:ss PRD.P00, sapprd01, PRD, 00, 100 State=Processing\n"
               "* hh:mm:ss Quillmark - (No Parameters) State=Executing\n" +
               Report("./broken.so: file too short"),
-       .exit = 1},
+       .exit = 1,
+       .build = Build::kNative},
       // A library without the SDK's functions.
       {.name = "NamedSdkLacksFunctions",
        .args = {"PRD"},
        .files = PrdFiles("RfcLibrary=libm.so.6\n"),
        .out = ReportDocument("libm.so.6: the function RfcOpenConnection is missing"),
-       .exit = 1},
+       .exit = 1,
+       .build = Build::kNative},
       // "standin" uses the landscape even where an SDK would be found.
       {.name = "StandInByName",
        .args = {"PRD"},
@@ -133,7 +139,8 @@ std::vector<E2eCase> LibraryCases() {
        }(),
        .out = kPrdDocument,
        .exit = 0,
-       .after = {ExpectAbsent(Base::kWork, "Dev_Rfc.Trc")}},
+       .after = {ExpectAbsent(Base::kWork, "Dev_Rfc.Trc")},
+       .build = Build::kNative},
       // The wrong logon group: the open fails, and the SDK's message is
       // left in the trace file.
       {.name = "MessageServerWrongGroup",
@@ -145,7 +152,8 @@ std::vector<E2eCase> LibraryCases() {
          return files;
        }(),
        .out = ErrorDocument("Error 1011: RFC-Open for PRD failed !"),
-       .exit = 2},
+       .exit = 2,
+       .build = Build::kNative},
   };
 }
 
