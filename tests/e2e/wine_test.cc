@@ -281,9 +281,11 @@ std::vector<E2eCase> LiveCases() {
        .outMatches = kNonZeroWorkingSet},
       // Windows compares file names without regard to letter case: the
       // profile is found as "prod.p00", the hint's folder in other case.
+      // (The stand-in, with no system in its landscape, answers the open.)
       {.name = "FileNamesIgnoreLetterCase",
        .args = {"PROD"},
-       .files = {RootFile("C/PRTG_Path.Txt", "c:\\prtg\n"),
+       .files = {WorkFile("rfcsim.ini", "# no systems\n"),
+                 RootFile("C/PRTG_Path.Txt", "c:\\prtg\n"),
                  RootFile("C/PRTG/PRTG Network Monitor/Custom Sensors/ExeXml/prod.p00",
                           ProfileText())},
        .out = ErrorDocument("Error 1011: RFC-Open for NIX failed !"),
