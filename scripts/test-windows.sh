@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# The Windows stage: cross-builds Quillmark.exe and Quillmark-passwd.exe with
+# mingw-w64, checks that they import only system DLLs, and runs the whole
+# end-to-end suite against Quillmark.exe under Wine (the native e2e_tests
+# program starts it through "wine" in a Wine prefix of its own).
+#   BUILD      the native build folder with e2e_tests (default: build)
+#   BUILD_WIN  the cross build folder (default: build-win)
+# Arguments are passed on to e2e_tests, e.g. --gtest_filter='*HintOnDriveC*'.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${BUILD:-build}"
+build_win="${BUILD_WIN:-build-win}"
+scripts/setup.sh
+
+echo "== Cross build ($build_win)"
+cmake -S . -B "$build_win" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
+cmake --build "$build_win"
+
+echo "== Imports of the Windows executables"
+# DLLs that every Windows installation has; anything else (libstdc++-6.dll,
+# libwinpthread-1.dll, ...) would have to be shipped beside the program.
+allowed=" kernel32.dll msvcrt.dll advapi32.dll user32.dll shell32.dll ws2_32.dll psapi.dll "
+for exe in "$build_win/Quillmark.exe" "$build_win/Quillmark-passwd.exe"; do
+  dlls="$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')"
+  if [ -z "$dlls" ]; then
+    echo "$exe: no imports found" >&2
+    exit 1
+  fi
+  for dll in $dlls; do
+    lower="$(echo "$dll" | tr '[:upper:]' '[:lower:]')"
+    if [[ "$allowed" != *" $lower "* ]]; then
+      echo "$exe imports $dll, which is no system DLL" >&2
+      exit 1
+    fi
+  done
+  echo "$exe: $(echo $dlls)"
+done
+
+echo "== End-to-end suite under Wine"
+cmake -S . -B "$build" -G Ninja >/dev/null
+cmake --build "$build" --target e2e_tests
+win_dir="$(cd "$build_win" && pwd)"
+QUILLMARK_E2E_TARGET=wine \
+QUILLMARK_E2E_EXE="$win_dir/Quillmark.exe" \
+QUILLMARK_E2E_PASSWD="$win_dir/Quillmark-passwd.exe" \
+  "$build/e2e_tests" --gtest_brief=1 "$@"
