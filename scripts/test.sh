@@ -8,3 +8,4 @@ scripts/setup.sh
 cmake -S . -B build -G Ninja
 cmake --build build
 ctest --test-dir build --output-on-failure -j2
+scripts/test-windows.sh
