@@ -1,0 +1,79 @@
+// The TOP_SINGLE rows as the library delivers them, summed under a filter
+// and written as readings in every output mode.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "collect/collect.h"
+#include "collect/structures.h"
+#include "fuzz_targets.h"
+#include "output/console.h"
+#include "run/startup.h"
+
+namespace qm::fuzz {
+namespace {
+
+std::int64_t NotNegativeInt32(const unsigned char* row, std::size_t offset) {
+  std::int32_t value;
+  std::memcpy(&value, row + offset, sizeof value);
+  return value < 0 ? 0 : value;
+}
+
+}  // namespace
+
+// Input: one byte for the output mode, one for the run (bit 0: global
+// mode), then up to line feeds the parameter text, the destination, the
+// item and the item label, then the rows (68 bytes each, the last one padded
+// with zeros).
+void FuzzProcessRows(const std::uint8_t* data, std::size_t size) {
+  FuzzInput input(data, size);
+  OutputMode mode = ModeFromByte(input.TakeByte());
+  bool globalMode = (input.TakeByte() & 1) != 0;
+  ReadingTarget target;
+  target.rawParameterText = std::string(input.TakeUntil('\n'));
+  target.parameterText = UpperCaseAscii(target.rawParameterText);
+  target.destination = std::string(input.TakeUntil('\n'));
+  target.globalMode = globalMode;
+  target.globalItem = std::string(input.TakeUntil('\n'));
+  target.itemLabel = std::string(input.TakeUntil('\n'));
+  std::string_view rows = input.TakeRest();
+
+  ProcessFilter filter = ReadProcessFilter(target.parameterText, target.rawParameterText);
+  RowSelection selection = MakeRowSelection(filter, target.destination);
+  ProcessTotals totals;
+  std::int64_t allCpuUtil = 0;
+  for (std::size_t at = 0; at < rows.size(); at += kTopSingleRowLength) {
+    // The library's rows lie aligned in its table; a copy keeps them so.
+    alignas(8) std::array<unsigned char, kTopSingleRowLength> row{};
+    std::size_t length = std::min<std::size_t>(kTopSingleRowLength, rows.size() - at);
+    std::memcpy(row.data(), rows.data() + at, length);
+    AddProcessRow(row.data(), selection, &totals);
+    allCpuUtil += NotNegativeInt32(row.data(), top_single::kCpuUtil);
+  }
+  Require(totals.cpuUtilSum >= 0 && totals.cpuTimeSum >= 0 && totals.residentSizeSum >= 0 &&
+              totals.privatePagesSum >= 0 && totals.systemCpuUtilSum >= 0,
+          "no sum is negative");
+  Require(totals.cpuUtilSum <= allCpuUtil && totals.systemCpuUtilSum <= allCpuUtil,
+          "a sum takes each row at most once");
+  Require(selection.anyFilter || totals.cpuUtilSum == allCpuUtil,
+          "without a filter every row counts");
+  Require(!selection.anyFilter || totals.systemCpuUtilSum == 0,
+          "with a filter no system sum is made");
+
+  SensorOutput out;
+  SetOutputForm(out, mode, target.parameterText, target.rawParameterText);
+  StringConsole console;
+  WriteProcessReadings(totals, filter, target, out, console);
+  if (IsXmlForm(mode)) {
+    if (globalMode) {
+      RequireWellFormed("<Prtg>" + console.written + "</Prtg>",
+                        "the item channel is well-formed XML");
+    } else {
+      RequireWellFormed(out.text, "the document is well-formed XML");
+    }
+  }
+  RequireErrorDocument("Error 1011: " + filter.filterText + " " + target.itemLabel);
+}
+
+}  // namespace qm::fuzz

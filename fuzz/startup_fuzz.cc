@@ -1,0 +1,45 @@
+// The command line as start-up reads it: arguments of any bytes but NUL.
+#include <string>
+#include <vector>
+
+#include "collect/collect.h"
+#include "fuzz_targets.h"
+#include "run/run.h"
+#include "run/startup.h"
+
+namespace qm::fuzz {
+
+// Input: one byte for the caller's output mode, then the arguments separated
+// by NUL bytes (as they lie in memory at process start).
+void FuzzCommandLine(const std::uint8_t* data, std::size_t size) {
+  FuzzInput input(data, size);
+  OutputMode mode = ModeFromByte(input.TakeByte());
+  std::vector<std::string> args;
+  while (!input.Empty()) args.emplace_back(input.TakeUntil('\0'));
+
+  RunSettings run;
+  std::string error;
+  if (!ReadCommandLine(args, "12:34:56", mode, &run, &error)) {
+    Require(args.empty(), "only a missing argument fails start-up", error);
+    RequireErrorDocument(error);
+    return;
+  }
+  Require(run.parameterText == UpperCaseAscii(run.rawParameterText),
+          "the parameter text is the upper-cased raw text", run.rawParameterText);
+  Require(run.globalItem.size() <= 90, "the item has at most 90 characters", run.globalItem);
+  Require(run.outputMode == mode, "the caller's mode is kept");
+
+  SensorOutput out;
+  SetOutputForm(out, mode, run.parameterText, run.rawParameterText);
+  Require(out.selectedChannel <= 999, "a channel number has at most 3 digits");
+  ProcessFilter filter = ReadProcessFilter(run.parameterText, run.rawParameterText);
+  RowSelection selection = MakeRowSelection(filter, "PRD");
+  (void)selection;
+
+  SingleDisplayText(run.rawParameterText);
+  GlobalDisplayText(run.rawParameterText);
+  RequireErrorDocument("Error 1002: Profile " + run.profileName + " is missing...");
+  RequireErrorDocument("Error 1030: Global Sensor " + run.sensorName + " not found...");
+}
+
+}  // namespace qm::fuzz
