@@ -3,6 +3,19 @@
 #include <cstdio>
 #include <cstdlib>
 
+// The sanitizer build checks for leaks before the quick exit, which skips
+// the check that would run at a normal exit.
+#if defined(__SANITIZE_ADDRESS__)
+#define QM_LEAK_CHECK_AT_EXIT 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QM_LEAK_CHECK_AT_EXIT 1
+#endif
+#endif
+#ifdef QM_LEAK_CHECK_AT_EXIT
+#include <sanitizer/lsan_interface.h>
+#endif
+
 namespace qm {
 
 std::recursive_mutex& OutputLock() {
@@ -21,6 +34,9 @@ void StdoutConsole::TakeForEnd() { OutputLock().lock(); }
 
 void FlushAndExit(int exitCode) {
   std::fflush(stdout);
+#ifdef QM_LEAK_CHECK_AT_EXIT
+  __lsan_do_leak_check();
+#endif
   std::_Exit(exitCode);
 }
 
