@@ -9,3 +9,5 @@ cmake -S . -B build -G Ninja
 cmake --build build
 ctest --test-dir build --output-on-failure -j2
 scripts/test-windows.sh
+scripts/test-sanitize.sh
+scripts/fuzz.sh
