@@ -62,6 +62,10 @@ std::string FormatRfcErrorDocument(const std::string& operation, const RfcErrorI
   return "RFC error: " + operation + ", " + FieldText(info.key) + ": " + FieldText(info.message);
 }
 
+std::string CloseDocumentWithError(const std::string& text) {
+  return "<Error>1</Error>\n<Text>" + EscapeXml(text) + "</Text>\n</Prtg>\n";
+}
+
 void InstallRfcErrorReporter(RfcErrorReporter* reporter) { installedReporter = reporter; }
 
 void ReportRfcError(const char* operation) {
@@ -71,18 +75,6 @@ void ReportRfcError(const char* operation) {
   std::memset(&info, 0, sizeof info);
   if (library != nullptr && library->RfcLastError != nullptr) library->RfcLastError(&info);
 
-  std::string text;
-  // PRTG reads all of standard output as one XML document, so there the
-  // report goes out as an error document unless a person asked for banners.
-  if (installedReporter != nullptr && installedReporter->outputMode == OutputMode::kExeXml &&
-      !installedReporter->showBanner) {
-    SensorOutput document;
-    WriteErrorDocument(document, FormatRfcErrorDocument(operationText, info));
-    text = document.text;
-  } else {
-    text = FormatRfcErrorReport(operationText, info);
-  }
-
   // The report ends the process: if the time limit or the normal end took
   // standard output first, this waits until that one has ended it.
   StdoutConsole fallback;
@@ -90,6 +82,23 @@ void ReportRfcError(const char* operation) {
                          ? installedReporter->console
                          : &fallback;
   console->TakeForEnd();
+
+  // PRTG reads all of standard output as one XML document, so there the
+  // report goes out as an error document unless a person asked for banners.
+  std::string text;
+  if (installedReporter != nullptr && installedReporter->outputMode == OutputMode::kExeXml &&
+      !installedReporter->showBanner) {
+    std::string message = FormatRfcErrorDocument(operationText, info);
+    if (installedReporter->documentOpened != nullptr && *installedReporter->documentOpened) {
+      text = CloseDocumentWithError(message);
+    } else {
+      SensorOutput document;
+      WriteErrorDocument(document, message);
+      text = document.text;
+    }
+  } else {
+    text = FormatRfcErrorReport(operationText, info);
+  }
   console->Write(text);
   if (library != nullptr && library->RfcClose != nullptr) library->RfcClose(0);
   FlushAndExit(1);

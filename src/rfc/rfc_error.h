@@ -29,12 +29,21 @@ std::string FormatRfcErrorReport(const std::string& operation, const RfcErrorInf
 // "RFC error: " + operation + ", " + key + ": " + message.
 std::string FormatRfcErrorDocument(const std::string& operation, const RfcErrorInfo& info);
 
+// The end of an already opened EXEXML document carrying the error:
+// "<Error>1</Error>\n<Text>" + escaped text + "</Text>\n</Prtg>\n".
+std::string CloseDocumentWithError(const std::string& text);
+
 // What the RFC error handler needs; set once by run control.
 struct RfcErrorReporter {
   const RfcLibrary* library = nullptr;
   Console* console = nullptr;
   OutputMode outputMode = OutputMode::kExeXml;
   bool showBanner = false;
+  // Set while a global run's document is open on standard output (read
+  // only after the console was taken for the end). In the EXEXML form the
+  // report then closes that document instead of starting a second one,
+  // which PRTG could not parse. Null: no document is ever open.
+  const bool* documentOpened = nullptr;
 };
 
 // Makes `reporter` the one that ReportRfcError uses (it must outlive the run).

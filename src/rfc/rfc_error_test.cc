@@ -124,6 +124,27 @@ TEST(ReportRfcErrorDeathTest, PrintsTheReportOrErrorDocumentAndExitsWithCode1) {
   InstallRfcErrorReporter(nullptr);
 }
 
+// A global run has printed "\n<Prtg>\n" and channels: the report closes that
+// document, so standard output stays one well-formed document for PRTG.
+TEST(ReportRfcErrorDeathTest, ClosesAnOpenGlobalDocumentInsteadOfStartingASecond) {
+  RfcLibrary library{};
+  library.RfcLastError = FakeLastError;
+  library.RfcClose = FakeClose;
+  StderrConsole console;
+  bool documentOpened = true;
+  RfcErrorReporter reporter{&library, &console, OutputMode::kExeXml, false, &documentOpened};
+  InstallRfcErrorReporter(&reporter);
+  EXPECT_EXIT(ReportRfcError("ItCreate TF_CPU_ALL"), ::testing::ExitedWithCode(1),
+              ::testing::Eq("<Error>1</Error>\n<Text>RFC error: ItCreate TF_CPU_ALL, "
+                            "RFC_ERROR_COMMUNICATION: partner 'sapprd:sapgw07' not "
+                            "reached</Text>\n</Prtg>\n[RfcClose 0]"));
+  // With the banner on, a person reads the text report as before.
+  reporter.showBanner = true;
+  EXPECT_EXIT(ReportRfcError("ItCreate TF_CPU_ALL"), ::testing::ExitedWithCode(1),
+              ::testing::HasSubstr("RFC error\noperation/code  : ItCreate TF_CPU_ALL\n"));
+  InstallRfcErrorReporter(nullptr);
+}
+
 TEST(ReportRfcErrorDeathTest, LibraryHandlerEntryReportsTheOperation) {
   RfcLibrary library{};
   library.RfcLastError = FakeLastError;

@@ -44,6 +44,7 @@ int RunProgram(const std::vector<std::string>& args, Console& console, RunState&
   reporter.console = &console;
   reporter.outputMode = run.outputMode;
   reporter.showBanner = run.showBanner;
+  reporter.documentOpened = &state.documentOpened;
   InstallRfcErrorReporter(&reporter);
 
   if (!run.globalMode) return RunSingleSystem(run, out, rfc, console);

@@ -245,6 +245,18 @@ std::vector<E2eCase> GlobalRfcErrorCases() {
          .exit = 1,
          .standInOnly = true});  // aborts are the stand-in's own
   }
+  // PRTG parses all of standard output as one document: the report closes
+  // the document already opened instead of starting a second one.
+  cases.push_back(
+      {.name = "AbortClosesTheOpenDocumentForPrtg",
+       .args = {"X", "ITEM=CPU-Usage"},
+       .files = PrfFiles("QAS.P00#PRD.P00#QAS.P00#",
+                         Landscape("abort = ItGetLine table lost\n")),
+       .out = kXmlStart + XmlChannel("QAS.P00", "PerCent", "20") +
+              "<Error>1</Error>\n<Text>RFC error: ItGetLine TF_CPU_ALL, ItGetLine: table "
+              "lost</Text>\n</Prtg>\n",
+       .exit = 1,
+       .standInOnly = true});
   return cases;
 }
 
