@@ -441,6 +441,35 @@ TEST_F(LibraryTest, TablesHandRowsOutByNumber) {
   lib->RfcClose(0);
 }
 
+// Two tables of the same byte size but different row lengths, asked in
+// turn: each answers with its own row count and its own last row.
+TEST_F(LibraryTest, EachTableCountsItsOwnRows) {
+  Write("land.ini", "[PRD]\nhost = h\nsysnr = 0\ntop = synthetic 12\ncpu = synthetic 17\n");
+  RfcTableHandle top = lib->ItCreate("TF_TOP_SINGLE", 68, 0, 0);
+  RfcTableHandle cpu = lib->ItCreate("TF_CPU_ALL", 48, 0, 0);
+  RfcHandle handle = OpenServer("h", 0);
+  char* exception = nullptr;
+  RfcTable topList[] = {{"TF_TOP_SINGLE", 13, 1, 68, top, 0}, {nullptr, 0, 0, 0, nullptr, 0}};
+  ASSERT_EQ(lib->RfcCall(handle, "GET_TOP_SINGLE", nullptr, topList), 0);
+  ASSERT_EQ(lib->RfcReceive(handle, nullptr, topList, &exception), 0);
+  RfcTable cpuList[] = {{"TF_CPU_ALL", 10, 1, 48, cpu, 0}, {nullptr, 0, 0, 0, nullptr, 0}};
+  ASSERT_EQ(lib->RfcCall(handle, "GET_CPU_ALL", nullptr, cpuList), 0);
+  ASSERT_EQ(lib->RfcReceive(handle, nullptr, cpuList, &exception), 0);  // 816 bytes each
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(lib->ItFill(top), 12u);
+    EXPECT_EQ(lib->ItFill(cpu), 17u);
+    EXPECT_NE(lib->ItGetLine(cpu, 17), nullptr);
+    EXPECT_EQ(lib->ItGetLine(top, 13), nullptr);
+    EXPECT_NE(lib->ItGetLine(top, 12), nullptr);
+    EXPECT_EQ(lib->ItGetLine(cpu, 18), nullptr);
+  }
+  EXPECT_EQ(lib->ItDelete(top), 0);
+  EXPECT_EQ(lib->ItFill(top), 0u);  // a deleted table has no rows
+  EXPECT_EQ(lib->ItFill(cpu), 17u);
+  EXPECT_EQ(lib->ItDelete(cpu), 0);
+  lib->RfcClose(handle);
+}
+
 TEST_F(LibraryTest, TraceBlockFormat) {
   EXPECT_EQ(FormatTraceBlock("partner 'x' not\nreached", "20240131 235959"),
             "**** ERROR file opened at 20240131 235959\n"

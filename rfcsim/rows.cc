@@ -44,14 +44,10 @@ enum TopIndex { kTopType, kTopSubtype, kTopSerial, kTopProcId, kTopUser, kTopCom
 enum CpuIndex { kCpuType, kCpuSubtype, kCpuSerial, kCpuNbr, kCpuLoad1, kCpuLoad5, kCpuLoad15,
                 kCpuInt, kCpuSysc, kCpuCs, kCpuUsr, kCpuSys, kCpuIdle };
 
-// Writes `value` right-aligned in `width` characters (blanks in front).
-void PutRightAligned(unsigned char* out, unsigned width, unsigned value) {
-  std::memset(out, ' ', width);
-  unsigned position = width;
-  do {
-    out[--position] = static_cast<unsigned char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0 && position > 0);
+// Stores an integer of the field's own size at `offset` of `row`.
+template <typename Int>
+void Store(unsigned char* row, unsigned offset, Int value) {
+  std::memcpy(row + offset, &value, sizeof value);
 }
 
 // i % modulus for i = 1, 2, 3, ... without a division per row.
@@ -62,22 +58,72 @@ struct Cycle {
   unsigned value = 0;  // before the first Next: i = 0
 };
 
+// The text of i % modulus for i = 1, 2, 3, ..., right-aligned in 8
+// characters: counted up in place digit by digit instead of converted anew
+// for each row. The modulus must be at most 10^8.
+struct TextCycle {
+  explicit TextCycle(unsigned m) : modulus(m) { Restart(); }
+  void Next() {
+    if (++value == modulus) {
+      Restart();
+      return;
+    }
+    int k = 7;
+    while (text[k] == '9') text[k--] = '0';
+    text[k] = text[k] == ' ' ? '1' : static_cast<char>(text[k] + 1);
+  }
+  void Restart() {
+    value = 0;
+    std::memcpy(text, "       0", 8);
+  }
+  unsigned modulus;
+  unsigned value;
+  char text[8];
+};
+
 // Below this size a table keeps ordinary pages.
 constexpr std::size_t kLargeTableBytes = std::size_t{8} << 20;
+// Rows are appended in pieces of about this size: each piece is zeroed by
+// the vector and then written while it is still in the processor's cache,
+// instead of zeroing the whole table in one pass and writing it in another.
+constexpr std::size_t kPieceBytes = std::size_t{16} << 10;
 
-// Grows `rows` by `count` zeroed rows and returns the first new one. A
-// large growth is reserved first and advised as a large table, so its pages
-// are faulted in as huge pages when the rows are written.
-unsigned char* GrowRows(Rows* rows, std::uint64_t count) {
-  std::size_t old = rows->bytes.size();
-  std::size_t size = old + static_cast<std::size_t>(count) * rows->rowLength;
-  if (size > rows->bytes.capacity() && size >= kLargeTableBytes) {
-    rows->bytes.reserve(size);
-    AdviseLargeTable(rows->bytes.data(), rows->bytes.capacity());
-  }
-  rows->bytes.resize(size);
-  return rows->bytes.data() + old;
+// Makes room for `count` more rows at once, so the table is allocated once
+// and never moved while it grows; a large table is advised as such, so its
+// pages are faulted in as huge pages when the rows are written.
+void ReserveRows(Rows* rows, std::uint64_t count) {
+  std::size_t size = rows->bytes.size() + static_cast<std::size_t>(count) * rows->rowLength;
+  if (size <= rows->bytes.capacity()) return;
+  rows->bytes.reserve(size);
+  if (size >= kLargeTableBytes) AdviseLargeTable(rows->bytes.data(), rows->bytes.capacity());
 }
+
+// Appends `count` rows of rows->rowLength bytes, piece by piece: each piece
+// is added zeroed, then writeRow(row, i) fills row i (from 1).
+template <typename WriteRow>
+void AppendRowsInPieces(Rows* rows, std::uint64_t count, WriteRow writeRow) {
+  ReserveRows(rows, count);
+  const std::size_t rowLength = rows->rowLength;
+  const std::uint64_t piece = kPieceBytes / rowLength + 1;
+  for (std::uint64_t i = 1; i <= count;) {
+    std::uint64_t n = count - i + 1 < piece ? count - i + 1 : piece;
+    std::size_t old = rows->bytes.size();
+    rows->bytes.resize(old + static_cast<std::size_t>(n) * rowLength);
+    unsigned char* row = rows->bytes.data() + old;
+    for (std::uint64_t end = i + n; i < end; ++i, row += rowLength) writeRow(row, i);
+  }
+}
+
+// A text blank-padded to a field of N characters.
+template <std::size_t N>
+struct PaddedText {
+  constexpr explicit PaddedText(std::string_view text) : bytes() {
+    for (std::size_t k = 0; k < N; ++k) bytes[k] = k < text.size() ? text[k] : ' ';
+  }
+  char bytes[N];
+};
+
+constexpr FieldSpec TopField(TopIndex index) { return kTopSingleFields[index]; }
 
 }  // namespace
 
@@ -108,38 +154,45 @@ void PutText(unsigned char* row, const FieldSpec& field, std::string_view text) 
 }
 
 void AppendSyntheticTopRows(std::uint64_t count, Rows* rows) {
-  static constexpr std::string_view kUsers[] = {"SAPADM", "ROOT", "DAEMON", "ORACLE"};
-  static constexpr std::string_view kCommands[] = {"dw.sap", "bash", "java"};
-  const RowLayout& layout = kTopSingleLayout;
-  rows->rowLength = layout.rowLength;
-  unsigned char* row = GrowRows(rows, count);
-  // Running remainders instead of 64-bit divisions keep the loop at a few
-  // milliseconds per million rows; the rest of the cost is first touching
-  // the table's memory.
-  Cycle mod3(3), mod4(4), mod100(100), mod200(200), mod500(500), mod1000(1000), mod10000(10000);
-  for (std::uint64_t i = 1; i <= count; ++i, row += layout.rowLength) {
-    mod3.Next(); mod4.Next(); mod100.Next(); mod200.Next(); mod500.Next(); mod1000.Next();
+  static constexpr unsigned kUserLength = TopField(kTopUser).length;
+  static constexpr unsigned kCommandLength = TopField(kTopCommand).length;
+  static constexpr PaddedText<kUserLength> kUsers[] = {
+      PaddedText<kUserLength>("SAPADM"), PaddedText<kUserLength>("ROOT"),
+      PaddedText<kUserLength>("DAEMON"), PaddedText<kUserLength>("ORACLE")};
+  static constexpr PaddedText<kCommandLength> kCommands[] = {
+      PaddedText<kCommandLength>("dw.sap"), PaddedText<kCommandLength>("bash"),
+      PaddedText<kCommandLength>("java")};
+  static_assert(TopField(kTopType).kind == FieldSpec::kInt2 &&
+                TopField(kTopSubtype).kind == FieldSpec::kInt2 &&
+                TopField(kTopSerial).kind == FieldSpec::kInt2);
+  rows->rowLength = kTopSingleLayout.rowLength;
+  // Running remainders instead of 64-bit divisions, and every field stored
+  // at its fixed offset with its fixed size: the fill costs little beside
+  // first touching the table's memory.
+  Cycle mod3(3), mod4(4), mod100(100), mod200(200), mod500(500), mod10000(10000);
+  TextCycle cpuTime(1000);
+  static_assert(TopField(kTopCpuTime).length == sizeof cpuTime.text);
+  AppendRowsInPieces(rows, count, [&](unsigned char* row, std::uint64_t i) {
+    mod3.Next(); mod4.Next(); mod100.Next(); mod200.Next(); mod500.Next(); cpuTime.Next();
     mod10000.Next();
-    PutInteger(row, Field(layout, kTopType), 1);
-    PutInteger(row, Field(layout, kTopSubtype), 0);
-    PutInteger(row, Field(layout, kTopSerial), mod10000.value);
-    PutInteger(row, Field(layout, kTopProcId), static_cast<std::int64_t>(i));
-    PutText(row, Field(layout, kTopUser), kUsers[mod4.value]);
-    PutText(row, Field(layout, kTopCommand), kCommands[mod3.value]);
-    PutInteger(row, Field(layout, kTopCpuUtil), mod100.value);
-    const FieldSpec& cpuTime = Field(layout, kTopCpuTime);
-    PutRightAligned(row + cpuTime.offset, cpuTime.length, mod1000.value);
-    PutInteger(row, Field(layout, kTopResSize), 1000 + mod500.value);
-    PutInteger(row, Field(layout, kTopPriority), 20);
-    PutInteger(row, Field(layout, kTopPrivPages), 100 + mod200.value);
-  }
+    Store<std::int16_t>(row, TopField(kTopType).offset, 1);
+    Store<std::int16_t>(row, TopField(kTopSubtype).offset, 0);
+    Store(row, TopField(kTopSerial).offset, static_cast<std::int16_t>(mod10000.value));
+    Store(row, TopField(kTopProcId).offset, static_cast<std::int32_t>(i));
+    std::memcpy(row + TopField(kTopUser).offset, kUsers[mod4.value].bytes, kUserLength);
+    std::memcpy(row + TopField(kTopCommand).offset, kCommands[mod3.value].bytes, kCommandLength);
+    Store(row, TopField(kTopCpuUtil).offset, static_cast<std::int32_t>(mod100.value));
+    std::memcpy(row + TopField(kTopCpuTime).offset, cpuTime.text, sizeof cpuTime.text);
+    Store(row, TopField(kTopResSize).offset, static_cast<std::int32_t>(1000 + mod500.value));
+    Store<std::int32_t>(row, TopField(kTopPriority).offset, 20);
+    Store(row, TopField(kTopPrivPages).offset, static_cast<std::int32_t>(100 + mod200.value));
+  });
 }
 
 void AppendSyntheticCpuRows(std::uint64_t count, Rows* rows) {
   const RowLayout& layout = kCpuAllLayout;
   rows->rowLength = layout.rowLength;
-  unsigned char* row = GrowRows(rows, count);
-  for (std::uint64_t i = 1; i <= count; ++i, row += layout.rowLength) {
+  AppendRowsInPieces(rows, count, [&](unsigned char* row, std::uint64_t i) {
     std::int64_t n = static_cast<std::int64_t>(i);
     PutInteger(row, Field(layout, kCpuType), 1);
     PutInteger(row, Field(layout, kCpuSubtype), 0);
@@ -154,7 +207,7 @@ void AppendSyntheticCpuRows(std::uint64_t count, Rows* rows) {
     PutInteger(row, Field(layout, kCpuUsr), n % 60);
     PutInteger(row, Field(layout, kCpuSys), n % 20);
     PutInteger(row, Field(layout, kCpuIdle), 100 - n % 60 - n % 20);
-  }
+  });
 }
 
 }  // namespace rfcsim

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace rfcsim {
 namespace {
@@ -143,6 +146,52 @@ TEST(SyntheticRowsTest, FollowTheDocumentedFormula) {
   ASSERT_EQ(cpu.Count(), 3u);
   EXPECT_EQ(Int4(cpu, 2, 8), 4);
   EXPECT_EQ(Int4(cpu, 2, 36) + Int4(cpu, 2, 40) + Int4(cpu, 2, 44), 100);
+}
+
+// The documented formula, written field by field through PutInteger and
+// PutText into zeroed rows: the reference for the fill's own row writer.
+std::vector<unsigned char> ReferenceTopRows(std::uint64_t count) {
+  static const char* const kUsers[] = {"SAPADM", "ROOT", "DAEMON", "ORACLE"};
+  static const char* const kCommands[] = {"dw.sap", "bash", "java"};
+  const RowLayout& layout = kTopSingleLayout;
+  std::vector<unsigned char> bytes(count * layout.rowLength, 0);
+  for (std::uint64_t i = 1; i <= count; ++i) {
+    unsigned char* row = bytes.data() + (i - 1) * layout.rowLength;
+    auto put = [&](const char* name, std::int64_t value) {
+      PutInteger(row, *FindField(layout, name), value);
+    };
+    put("TYPE", 1);
+    put("SUBTYPE", 0);
+    put("SERIALNR", i % 10000);
+    put("PROC_ID", i);
+    PutText(row, *FindField(layout, "USERNAME"), kUsers[i % 4]);
+    PutText(row, *FindField(layout, "COMMAND"), kCommands[i % 3]);
+    put("CPU_UTIL", i % 100);
+    std::string time = std::to_string(i % 1000);
+    PutText(row, *FindField(layout, "CPU_TIME"), std::string(8 - time.size(), ' ') + time);
+    put("RES_SIZE", 1000 + i % 500);
+    put("PRIORITY", 20);
+    put("PRIV_PAGES", 100 + i % 200);
+  }
+  return bytes;
+}
+
+// Every byte of every row, the alignment gaps included, over more than one
+// whole cycle of the serial number and across the pieces the fill writes
+// in; a second fill appends behind the first and numbers its rows afresh.
+TEST(SyntheticRowsTest, EveryByteFollowsTheFormula) {
+  Rows rows;
+  AppendSyntheticTopRows(7, &rows);
+  const std::uint64_t kCount = 20011;
+  AppendSyntheticTopRows(kCount, &rows);
+  ASSERT_EQ(rows.Count(), 7 + kCount);
+  const std::vector<unsigned char> first = ReferenceTopRows(7);
+  const std::vector<unsigned char> second = ReferenceTopRows(kCount);
+  ASSERT_TRUE(std::equal(first.begin(), first.end(), rows.bytes.begin()));
+  auto mismatch = std::mismatch(second.begin(), second.end(), rows.bytes.begin() + first.size());
+  EXPECT_TRUE(mismatch.first == second.end())
+      << "first difference in row " << (mismatch.first - second.begin()) / 68 << ", byte "
+      << (mismatch.first - second.begin()) % 68;
 }
 
 // A fill above 8 MB is reserved and advised as a large table before it is

@@ -12,6 +12,34 @@ unsigned TableId(const void* handle) {
   return table != nullptr ? table->id : 0;
 }
 
+// The row count of a table. A caller walking a table asks for it before
+// every row, and a 64-bit division costs more than the rest of the call, so
+// the count of the size and row length asked for last is kept.
+unsigned RowCount(const Table& table) {
+  static std::size_t size = 0;
+  static unsigned rowLength = 0;  // no table has row length 0
+  static unsigned count = 0;
+  if (table.bytes.size() != size || table.rowLength != rowLength) {
+    size = table.bytes.size();
+    rowLength = table.rowLength;
+    count = table.Count();
+  }
+  return count;
+}
+
+// True when the table holds row `line` (from 1); multiplies rather than
+// divides, as it runs once per row.
+bool HasRow(const Table& table, unsigned line) {
+  return line != 0 && std::size_t{line} * table.rowLength <= table.bytes.size();
+}
+
+// Applies an abort configured for the connection opened last; the common
+// case, a system without aborts, costs no further call.
+bool AbortApplies(const char* operation) {
+  const System* system = CurrentSystem();
+  return system != nullptr && !system->aborts.empty() && ApplyAbort(system, operation, false);
+}
+
 }  // namespace
 
 int SimRfcInstallStructure(const char* name, const RfcTypeElement* elements, unsigned count,
@@ -54,16 +82,16 @@ RfcTableHandle SimItCreate(const char* name, unsigned rowLength, unsigned occurs
 unsigned SimItFill(RfcTableHandle handle) {
   if (CallLogEnabled()) WriteCallLog(CallLine("ItFill").Number("table", TableId(handle)));
   const Table* table = FindTable(handle);
-  return table != nullptr ? table->Count() : 0;
+  return table != nullptr ? RowCount(*table) : 0;
 }
 
 void* SimItGetLine(RfcTableHandle handle, unsigned line) {
   if (CallLogEnabled()) {
     WriteCallLog(CallLine("ItGetLine").Number("table", TableId(handle)).Number("row", line));
   }
-  if (ApplyAbort(CurrentSystem(), "ItGetLine", false)) return nullptr;
+  if (AbortApplies("ItGetLine")) return nullptr;
   Table* table = FindTable(handle);
-  if (table == nullptr || line == 0 || line > table->Count()) {
+  if (table == nullptr || !HasRow(*table, line)) {
     SetLastError("ItGetLine", "FAILURE", "no such row");
     return nullptr;
   }

@@ -135,6 +135,9 @@ TEST(IsSystemRow, FindsTheDestinationInUserOrCommandIgnoringCase) {
       // the command's full 20 characters are searched, the 21st is cut off
       {"PRD", "x", "abcdefghijklmnopqPRD", true},
       {"PRD", "x", "abcdefghijklmnopqrsPRD", false},
+      // a match never runs from the user name into the command
+      {"PRD", "abcdefghijPR", "Dx", false},
+      {"PRD", "abcdefghiPRD", "x", true},
   };
   for (const Case& c : cases) {
     std::string row = MakeTopRow({c.user, c.command});
@@ -142,6 +145,94 @@ TEST(IsSystemRow, FindsTheDestinationInUserOrCommandIgnoringCase) {
     EXPECT_EQ(IsSystemRow(Bytes(row), upper), c.system)
         << c.destination << " " << c.user << " " << c.command;
   }
+}
+
+// The plain meaning of IsSystemRow: the field's text ends at its first NUL
+// byte; the upper-cased text contains the destination.
+bool ContainsPlainly(const std::string& row, std::size_t offset, std::size_t length,
+                     const std::string& upperNeedle) {
+  std::string text = row.substr(offset, length);
+  text = Upper(text.substr(0, text.find('\0')));
+  return text.find(upperNeedle) != std::string::npos;
+}
+
+// The plain meaning of a user or process value: the field's text, up to a
+// NUL byte and without trailing blanks, equals the value or, for "value*",
+// starts with it; letter case ignored; a blank text matches only "*".
+bool MatchesPlainly(const std::string& row, std::size_t offset, std::size_t length,
+                    const std::string& upperValue) {
+  std::string text = row.substr(offset, length);
+  text = Upper(text.substr(0, text.find('\0')));
+  text.erase(text.find_last_not_of(' ') + 1);
+  if (upperValue == "*") return true;
+  if (text.empty()) return false;
+  if (upperValue.back() == '*') {
+    return text.compare(0, upperValue.size() - 1, upperValue, 0, upperValue.size() - 1) == 0 &&
+           text.size() >= upperValue.size() - 1;
+  }
+  return text == upperValue;
+}
+
+// Rows of letters of both cases, blanks, NUL bytes and bytes above 127, with
+// the searched texts planted at every place of the fields (across the
+// eight-byte steps the search reads in, and up to the fields' ends): the
+// row tests agree with their plain meaning on every row.
+TEST(RowTests, AgreeWithThePlainMeaningOnGeneratedRows) {
+  const std::string kAlphabet = std::string("pPrRdDsS *x\xE9\xF0", 14) + std::string(1, '\0');
+  const std::string kNeedles[] = {"PRD", "P", "SAPADM", "DW", "\xE9PR", "ABCDEFGHIJKLMNOPQRST"};
+  const std::string kValues[] = {"PRD", "PRD*", "P*", "SAPADM", "*", "**", "\xE9*", "DW.SAP"};
+  std::uint32_t seed = 12345;
+  auto next = [&seed](std::uint32_t bound) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % bound;
+  };
+  int systemRows = 0, matchedRows = 0;
+  for (int n = 0; n < 40000; ++n) {
+    std::string row = MakeTopRow({"", ""});
+    for (std::size_t k = 0; k < 32; ++k) {
+      row[top_single::kUsername + k] = next(4) == 0 ? ' ' : kAlphabet[next(kAlphabet.size())];
+    }
+    const std::string& needle = kNeedles[next(std::size(kNeedles))];
+    std::string planted = needle;
+    for (char& c : planted) {
+      if (next(2) == 0 && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    std::size_t field = next(2) == 0 ? top_single::kUsername : top_single::kCommand;
+    std::size_t length = field == top_single::kUsername ? top_single::kUsernameLength
+                                                        : top_single::kCommandLength;
+    if (planted.size() <= length && next(3) != 0) {
+      row.replace(field + next(static_cast<std::uint32_t>(length - planted.size() + 1)),
+                  planted.size(), planted);
+    }
+    if (next(4) == 0) row[field + next(static_cast<std::uint32_t>(length))] = '\0';
+
+    bool expected = ContainsPlainly(row, top_single::kUsername, top_single::kUsernameLength,
+                                    needle) ||
+                    ContainsPlainly(row, top_single::kCommand, top_single::kCommandLength, needle);
+    ASSERT_EQ(IsSystemRow(Bytes(row), needle), expected)
+        << "needle [" << needle << "] user [" << row.substr(top_single::kUsername, 12)
+        << "] command [" << row.substr(top_single::kCommand, 20) << "]";
+    systemRows += expected;
+
+    const std::string& value = kValues[next(std::size(kValues))];
+    bool user = next(2) == 0;
+    ProcessFilter filter;
+    (user ? filter.userFilter : filter.processFilter) = value;
+    RowSelection selection = MakeRowSelection(filter, "PRD");
+    bool matches = user ? MatchesPlainly(row, top_single::kUsername,
+                                         top_single::kUsernameLength, value)
+                        : MatchesPlainly(row, top_single::kCommand,
+                                         top_single::kCommandLength, value);
+    ASSERT_EQ(RowMatchesFilter(Bytes(row), selection), matches)
+        << (user ? "USER=" : "PROC=") << value << " user ["
+        << row.substr(top_single::kUsername, 12) << "] command ["
+        << row.substr(top_single::kCommand, 20) << "]";
+    matchedRows += matches;
+  }
+  // Both answers occur often, so the agreement says something.
+  EXPECT_GT(systemRows, 10000);
+  EXPECT_LT(systemRows, 30000);
+  EXPECT_GT(matchedRows, 3000);
 }
 
 TEST(ReadCpuTime, ReadsLeadingDecimalDigits) {
