@@ -35,9 +35,16 @@ bool HasRow(const Table& table, unsigned line) {
 
 // Applies an abort configured for the connection opened last; the common
 // case, a system without aborts, costs no further call.
-bool AbortApplies(const char* operation) {
-  const System* system = CurrentSystem();
+bool AbortApplies(const State& state, const char* operation) {
+  const System* system = state.lastOpenedSystem;
   return system != nullptr && !system->aborts.empty() && ApplyAbort(system, operation, false);
+}
+
+// The table behind a handle. A walk asks for the same table row after row,
+// so the table used last is taken without a lookup.
+Table* TableOf(const State& state, const void* handle) {
+  if (handle != nullptr && handle == state.lastTable) return const_cast<Table*>(state.lastTable);
+  return FindTable(handle);
 }
 
 }  // namespace
@@ -81,7 +88,7 @@ RfcTableHandle SimItCreate(const char* name, unsigned rowLength, unsigned occurs
 
 unsigned SimItFill(RfcTableHandle handle) {
   if (CallLogEnabled()) WriteCallLog(CallLine("ItFill").Number("table", TableId(handle)));
-  const Table* table = FindTable(handle);
+  const Table* table = TableOf(TheState(), handle);
   return table != nullptr ? RowCount(*table) : 0;
 }
 
@@ -89,8 +96,9 @@ void* SimItGetLine(RfcTableHandle handle, unsigned line) {
   if (CallLogEnabled()) {
     WriteCallLog(CallLine("ItGetLine").Number("table", TableId(handle)).Number("row", line));
   }
-  if (AbortApplies("ItGetLine")) return nullptr;
-  Table* table = FindTable(handle);
+  const State& state = TheState();
+  if (AbortApplies(state, "ItGetLine")) return nullptr;
+  Table* table = TableOf(state, handle);
   if (table == nullptr || !HasRow(*table, line)) {
     SetLastError("ItGetLine", "FAILURE", "no such row");
     return nullptr;
