@@ -16,27 +16,15 @@
 
 #include "rfcsim.h"
 #include "state.h"
+#include "test_environment.h"
 
 namespace qm {
 namespace {
 
 namespace fs = std::filesystem;
 
-void SetVariable(const char* name, const std::string& value) {
-#ifdef _WIN32
-  _putenv_s(name, value.c_str());
-#else
-  setenv(name, value.c_str(), 1);
-#endif
-}
-
-void ClearVariable(const char* name) {
-#ifdef _WIN32
-  _putenv_s(name, "");
-#else
-  unsetenv(name);
-#endif
-}
+using testsupport::ClearVariable;
+using testsupport::SetVariable;
 
 // ---------------------------------------------------------------------------
 // Pure parts: texts and connection parameters.
