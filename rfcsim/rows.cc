@@ -1,5 +1,6 @@
 #include "rows.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace rfcsim {
@@ -88,14 +89,20 @@ constexpr std::size_t kLargeTableBytes = std::size_t{8} << 20;
 // instead of zeroing the whole table in one pass and writing it in another.
 constexpr std::size_t kPieceBytes = std::size_t{16} << 10;
 
-// Makes room for `count` more rows at once, so the table is allocated once
-// and never moved while it grows; a large table is advised as such, so its
-// pages are faulted in as huge pages when the rows are written.
+// Makes room for `count` more rows at once, so the table is not moved while
+// the rows are written. A large table gets exactly its size and is advised
+// as such, so its pages are faulted in as huge pages when the rows are
+// written; a small one at least doubles, so many small fills one after
+// another stay linear.
 void ReserveRows(Rows* rows, std::uint64_t count) {
   std::size_t size = rows->bytes.size() + static_cast<std::size_t>(count) * rows->rowLength;
   if (size <= rows->bytes.capacity()) return;
-  rows->bytes.reserve(size);
-  if (size >= kLargeTableBytes) AdviseLargeTable(rows->bytes.data(), rows->bytes.capacity());
+  if (size >= kLargeTableBytes) {
+    rows->bytes.reserve(size);
+    AdviseLargeTable(rows->bytes.data(), rows->bytes.capacity());
+  } else {
+    rows->bytes.reserve(std::max(size, 2 * rows->bytes.capacity()));
+  }
 }
 
 // Appends `count` rows of rows->rowLength bytes, piece by piece: each piece
