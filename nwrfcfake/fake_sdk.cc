@@ -292,8 +292,8 @@ const FieldSpec* RowField(const RowLayout& layout, std::u16string_view name) {
 }
 
 const ScalarSpec* Scalar(std::u16string_view name) {
-  for (const ScalarSpec& spec : kScalars) {
-    if (SameName(name, spec.name)) return &spec;
+  for (const ScalarSpec& entry : kScalars) {
+    if (SameName(name, entry.name)) return &entry;
   }
   return nullptr;
 }
@@ -451,26 +451,26 @@ FAKE_EXPORT RFC_RC NWRFC_CALL RfcGetInt(DATA_CONTAINER_HANDLE handle, const SAP_
                                         RFC_INT* value, RFC_ERROR_INFO* error) {
   std::u16string_view field = Terminated(name);
   if (FakeTable* table = TableOf(handle)) {
-    const FieldSpec* spec = RowField(*table->layout, field);
-    if (spec == nullptr) return NoSuchField(error, field);
-    if (spec->kind == FieldSpec::kChar) return ConversionFailure(error, field);
+    const FieldSpec* entry = RowField(*table->layout, field);
+    if (entry == nullptr) return NoSuchField(error, field);
+    if (entry->kind == FieldSpec::kChar) return ConversionFailure(error, field);
     const unsigned char* row = CurrentRow(*table, error);
     if (row == nullptr) return RFC_ILLEGAL_STATE;
-    if (spec->kind == FieldSpec::kInt2) {
+    if (entry->kind == FieldSpec::kInt2) {
       std::int16_t small;
-      std::memcpy(&small, row + spec->offset, 2);
+      std::memcpy(&small, row + entry->offset, 2);
       *value = small;
     } else {
       std::int32_t number;
-      std::memcpy(&number, row + spec->offset, 4);
+      std::memcpy(&number, row + entry->offset, 4);
       *value = number;
     }
     return Succeed(error);
   }
   if (FunctionOf(handle) == nullptr) return InvalidHandle(error);
-  const ScalarSpec* spec = Scalar(field);
-  if (spec == nullptr) return NoSuchField(error, field);
-  if (spec->charLength != 0) return ConversionFailure(error, field);
+  const ScalarSpec* entry = Scalar(field);
+  if (entry == nullptr) return NoSuchField(error, field);
+  if (entry->charLength != 0) return ConversionFailure(error, field);
   std::int32_t number = 0;
   std::string text;
   rfcsim::ReceivedValue(Narrow(field), &number, &text);
@@ -483,22 +483,22 @@ FAKE_EXPORT RFC_RC NWRFC_CALL RfcGetChars(DATA_CONTAINER_HANDLE handle, const SA
                                           RFC_ERROR_INFO* error) {
   std::u16string_view field = Terminated(name);
   if (FakeTable* table = TableOf(handle)) {
-    const FieldSpec* spec = RowField(*table->layout, field);
-    if (spec == nullptr) return NoSuchField(error, field);
-    if (spec->kind != FieldSpec::kChar) return ConversionFailure(error, field);
+    const FieldSpec* entry = RowField(*table->layout, field);
+    if (entry == nullptr) return NoSuchField(error, field);
+    if (entry->kind != FieldSpec::kChar) return ConversionFailure(error, field);
     const unsigned char* row = CurrentRow(*table, error);
     if (row == nullptr) return RFC_ILLEGAL_STATE;
-    std::string_view text(reinterpret_cast<const char*>(row + spec->offset), spec->length);
-    return CopyChars(text, spec->length, buffer, bufferLength, error);
+    std::string_view text(reinterpret_cast<const char*>(row + entry->offset), entry->length);
+    return CopyChars(text, entry->length, buffer, bufferLength, error);
   }
   if (FunctionOf(handle) == nullptr) return InvalidHandle(error);
-  const ScalarSpec* spec = Scalar(field);
-  if (spec == nullptr) return NoSuchField(error, field);
-  if (spec->charLength == 0) return ConversionFailure(error, field);
+  const ScalarSpec* entry = Scalar(field);
+  if (entry == nullptr) return NoSuchField(error, field);
+  if (entry->charLength == 0) return ConversionFailure(error, field);
   std::int32_t number = 0;
   std::string text;
   rfcsim::ReceivedValue(Narrow(field), &number, &text);
-  return CopyChars(text, spec->charLength, buffer, bufferLength, error);
+  return CopyChars(text, entry->charLength, buffer, bufferLength, error);
 }
 
 FAKE_EXPORT RFC_RC NWRFC_CALL RfcGetTable(DATA_CONTAINER_HANDLE handle, const SAP_UC* name,
