@@ -272,6 +272,30 @@ class CaseFolder {
   fs::path top_, root_, work_;
 };
 
+// Removes, on destruction, the files a case created on mapped drives and
+// the folders it had to create for them (deepest first).
+class RootCleanup {
+ public:
+  RootCleanup() = default;
+  RootCleanup(const RootCleanup&) = delete;
+  RootCleanup& operator=(const RootCleanup&) = delete;
+  void Remember(const fs::path& path) {
+    fs::path missing = path;
+    while (!missing.empty() && !fs::exists(missing)) {
+      created_.push_back(missing);
+      if (missing == missing.parent_path()) break;
+      missing = missing.parent_path();
+    }
+  }
+  ~RootCleanup() {
+    std::error_code ignored;
+    for (const fs::path& p : created_) fs::remove_all(p, ignored);
+  }
+
+ private:
+  std::vector<fs::path> created_;  // the path first, then its new parents
+};
+
 // Runs one case with GoogleTest assertions: creates its files, runs the
 // program, compares standard output (times of day masked) and exit code,
 // checks the files afterwards and that nothing below root changed. A case

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -295,15 +296,16 @@ INSTANTIATE_TEST_SUITE_P(Runs, TimeLimit, ::testing::ValuesIn(TimeLimitCases()),
 
 
 // ---------------------------------------------------------------------------
-// Runs of the native program outside the case table: several at once in one
-// folder, or while this test holds a lock, or as another user.
+// Runs outside the case table: several at once in one folder, or while this
+// test holds a lock, or as another user.
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
   fs::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// The scrambled value of a password, from the password tool.
+// The scrambled value of a password, from the native password tool (the
+// value is the same on every platform).
 std::string Scrambled(const std::string& password) {
   ProcessResult r = RunProcess({QUILLMARK_PASSWD_EXE, password}, fs::temp_directory_path(),
                                ControlledEnvironment({}), std::chrono::seconds(10));
@@ -311,14 +313,35 @@ std::string Scrambled(const std::string& password) {
   return r.out.substr(0, r.out.find('\n'));
 }
 
-// A case folder whose files are written at once (password markers are not
-// expanded here: profiles carry Scrambled values).
-struct Folder {
-  CaseFolder folder{fs::temp_directory_path()};
+// Calls a runner's afterCase on destruction.
+struct AfterCase {
+  std::function<void()> call;
+  ~AfterCase() {
+    if (call) call();
+  }
+};
 
+// A case folder of the build under test whose files are written at once
+// (password markers are not expanded here: profiles carry Scrambled values).
+// Root files lie where that build looks for them (for Quillmark.exe under
+// Wine on the prefix's drives) and go again with the folder. The runs use
+// the stand-in library, whatever library the runner names: they are about
+// the SapRfc.ini that the stand-in reads.
+struct Folder {
+  RunnerConfig config = ForTarget(NativeRunnerConfig());
+  AfterCase afterCase{config.afterCase};  // declared first: runs last
+  CaseFolder folder{config.scratch};
+  RootCleanup cleanup;
+
+  bool UnderWine() const { return config.build == Build::kWindows; }
+  fs::path Resolve(Base base, const std::string& path) const {
+    return base == Base::kRoot && config.mapRootPath ? config.mapRootPath(path)
+                                                     : folder.Resolve(base, path);
+  }
   void Add(const std::vector<FileSpec>& files) {
     for (const FileSpec& f : files) {
-      fs::path path = folder.Resolve(f.base, f.path);
+      fs::path path = Resolve(f.base, f.path);
+      if (f.base == Base::kRoot && config.mapRootPath) cleanup.Remember(path);
       if (f.directory) {
         fs::create_directories(path);
       } else {
@@ -327,12 +350,15 @@ struct Folder {
     }
   }
   std::vector<std::string> Environment() const {
-    return ControlledEnvironment({{"QUILLMARK_ROOT", folder.root().string()}});
+    std::vector<std::pair<std::string, std::string>> extra = config.env;
+    if (config.setQuillmarkRoot) extra.emplace_back("QUILLMARK_ROOT", folder.root().string());
+    return ControlledEnvironment(extra);
   }
   StartedProcess Start(const std::vector<std::string>& args,
                        const std::vector<std::string>& prefix = {}) const {
     std::vector<std::string> argv = prefix;
-    argv.push_back(QUILLMARK_EXE);
+    argv.insert(argv.end(), config.program.prefix.begin(), config.program.prefix.end());
+    argv.push_back(config.program.path);
     argv.insert(argv.end(), args.begin(), args.end());
     return StartProcess(argv, folder.work(), Environment());
   }
@@ -465,6 +491,9 @@ TEST(UnreadableFiles, CountAsMissingForAnUnprivilegedUser) {
   const std::vector<std::string> asNobody = {"setpriv", "--reuid=65534", "--regid=65534",
                                              "--clear-groups"};
   if (geteuid() != 0) GTEST_SKIP() << "only root can run the program as another user";
+  if (ForTarget(NativeRunnerConfig()).build == Build::kWindows) {
+    GTEST_SKIP() << "Wine runs only for the owner of its prefix";
+  }
   const std::string password = Scrambled("Geheim12");
   struct Case {
     const char* name;

@@ -171,30 +171,6 @@ std::string DescribeChanges(const Snapshot& before, const Snapshot& after) {
   return changes;
 }
 
-// Removes, on destruction, the files a case created on mapped drives and
-// the folders it had to create for them (deepest first).
-class RootCleanup {
- public:
-  RootCleanup() = default;
-  RootCleanup(const RootCleanup&) = delete;
-  RootCleanup& operator=(const RootCleanup&) = delete;
-  void Remember(const fs::path& path) {
-    fs::path missing = path;
-    while (!missing.empty() && !fs::exists(missing)) {
-      created_.push_back(missing);
-      if (missing == missing.parent_path()) break;
-      missing = missing.parent_path();
-    }
-  }
-  ~RootCleanup() {
-    std::error_code ignored;
-    for (const fs::path& p : created_) fs::remove_all(p, ignored);
-  }
-
- private:
-  std::vector<fs::path> created_;  // the path first, then its new parents
-};
-
 // The full path of a program name, searched in PATH when it holds no "/".
 std::string FindExecutable(const std::string& name) {
   if (name.find('/') != std::string::npos) return name;
