@@ -20,18 +20,8 @@ bulk_runs="${BULK_RUNS:-21}"
 rss_runs="${RSS_RUNS:-5}"
 build="$top/${BENCH_BUILD:-build-bench}"
 
-# What building and measuring needs, beyond the test setup.
-scripts/setup.sh
-missing=()
-for p in libbenchmark-dev time; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+# What building and measuring needs: the test setup, Google Benchmark and time.
+scripts/setup.sh libbenchmark-dev time
 
 echo "Building in Release ($build) ..." >&2
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLMARK_TESTS=OFF \

@@ -5,25 +5,22 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "fuzz_targets.h"
+#include "test_files.h"
 
 namespace qm::fuzz {
 namespace {
 
+using testsupport::ReadFileBytes;
+
 namespace fs = std::filesystem;
 
 const fs::path kCorpusRoot = fs::path(QUILLMARK_SOURCE_DIR) / "fuzz" / "corpus";
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 TEST(FuzzCorpus, HasOneFolderPerTarget) {
   if (!fs::is_directory(kCorpusRoot)) GTEST_SKIP() << "no corpus at " << kCorpusRoot;
@@ -52,7 +49,7 @@ TEST(FuzzCorpus, EveryTargetRunsItsCorpusAndTheEdgeInputs) {
     EXPECT_FALSE(files.empty()) << "no seed for " << target.name;
     std::sort(files.begin(), files.end());
     for (const fs::path& file : files) {
-      std::string bytes = ReadBytes(file);
+      std::string bytes = ReadFileBytes(file);
       target.run(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     }
     for (const std::string& bytes : edges) {

@@ -8,35 +8,25 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "logs.h"
 #include "rfcsim.h"
 #include "state.h"
+#include "test_environment.h"
+#include "test_files.h"
 
 namespace rfcsim {
 namespace {
 
+using testsupport::ClearVariable;
+using testsupport::ReadFileBytes;
+using testsupport::SetVariable;
+using testsupport::TraceErrorLines;
+using testsupport::WriteFileBytes;
+
 namespace fs = std::filesystem;
-
-void SetVariable(const char* name, const std::string& value) {
-#ifdef _WIN32
-  _putenv_s(name, value.c_str());
-#else
-  setenv(name, value.c_str(), 1);
-#endif
-}
-
-void ClearVariable(const char* name) {
-#ifdef _WIN32
-  _putenv_s(name, "");
-#else
-  unsetenv(name);
-#endif
-}
 
 std::vector<std::string> handlerCalls;
 void RecordingHandler(char* operation) { handlerCalls.push_back(operation); }
@@ -65,27 +55,7 @@ class LibraryTest : public ::testing::Test {
     fs::remove_all(dir_);
   }
 
-  static void Write(const std::string& name, const std::string& text) {
-    std::ofstream(name, std::ios::binary) << text;
-  }
-
-  static std::string Read(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  // The ERROR lines of the trace file, without their "ERROR" and 7 blanks.
-  static std::vector<std::string> TraceErrors() {
-    std::vector<std::string> errors;
-    std::istringstream in(Read(kTraceFileName));
-    std::string line;
-    while (std::getline(in, line)) {
-      if (line.rfind("ERROR       ", 0) == 0) errors.push_back(line.substr(12));
-    }
-    return errors;
-  }
+  static std::vector<std::string> TraceErrors() { return TraceErrorLines(kTraceFileName); }
 
   static void InstallHandler() {
     RfcEnvironmentRecord environment{RecordingHandler, nullptr};
@@ -150,7 +120,7 @@ TEST_F(LibraryTest, RecordIsTheSameOnEveryCall) {
 }
 
 TEST_F(LibraryTest, OpenFindsTheSystemOrTracesThePartner) {
-  Write("land.ini",
+  WriteFileBytes("land.ini",
         "[PRD]\nhost = sap01\nsysnr = 00\n"
         "[QAS]\nhost = sap01\nsysnr = 01\ngwhost = gw02\ngwservice = sapgw01\n");
   // Mode 0: host without regard to case and the system number's value.
@@ -187,9 +157,9 @@ TEST_F(LibraryTest, NoLandscapeFileMeansNoSystem) {
 }
 
 TEST_F(LibraryTest, OpenExFindsTheSystemThroughSapRfcIniAndChecksTheLogon) {
-  Write("land.ini",
+  WriteFileBytes("land.ini",
         "[PRD]\nhost = sap01\nsysnr = 00\nclient = 000 100\nlogon = monitor pass word\n");
-  Write("SapRfc.ini",
+  WriteFileBytes("SapRfc.ini",
         "DEST=QAS\r\nTYPE=A\r\nASHOST=sap01\r\nSYSNR=00\r\n"
         "* the system\r\nDEST = PRD\r\ntype = a\r\nashost = SAP01\r\nsysnr = 0\r\n"
         "DEST=R3\nTYPE=R\nASHOST=sap01\nSYSNR=00\n"
@@ -225,7 +195,7 @@ TEST_F(LibraryTest, OpenExFindsTheSystemThroughSapRfcIniAndChecksTheLogon) {
 }
 
 TEST_F(LibraryTest, RfcOpenLeavesTheLogonToTheFirstReceive) {
-  Write("land.ini",
+  WriteFileBytes("land.ini",
         "[PRD]\nhost = sap01\nsysnr = 00\nclient = 000\n"
         "logon = MONITOR secret\nlogon = other pw\n"
         "GET_CPU_ALL = call_code 5\n");
@@ -258,7 +228,7 @@ TEST_F(LibraryTest, RfcOpenLeavesTheLogonToTheFirstReceive) {
 }
 
 TEST_F(LibraryTest, EachOutcomeAnswersWithItsCode) {
-  Write("land.ini",
+  WriteFileBytes("land.ini",
         "[OK]\nhost = h\nsysnr = 1\ntop = synthetic 3\ncpu = synthetic 2\n"
         "[FAIL]\nhost = h\nsysnr = 2\nGET_TOP_SINGLE = failure Collector not active\n"
         "[EXC]\nhost = h\nsysnr = 3\nGET_TOP_SINGLE = exception NOT_AUTHORIZED\n"
@@ -310,12 +280,12 @@ TEST_F(LibraryTest, EachOutcomeAnswersWithItsCode) {
 
 TEST_F(LibraryTest, BadRowDataFailsTheCallWithTheLine) {
   fs::create_directories("rows");
-  Write("rows/top.csv",
+  WriteFileBytes("rows/top.csv",
         "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\n"
         "root,init,1,2,3,4\n"
         "root,init,many,2,3,4\n");
-  Write("rows/good.csv", "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\nroot,init,1,2,3,4\n");
-  Write("land.ini",
+  WriteFileBytes("rows/good.csv", "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\nroot,init,1,2,3,4\n");
+  WriteFileBytes("land.ini",
         "[PRD]\nhost = h\nsysnr = 0\ntop = rows/top.csv\ncpu = rows/missing.csv\n"
         "[QAS]\nhost = h\nsysnr = 1\ntop = rows/good.csv\n");
   RfcHandle prd = OpenServer("h", 0);
@@ -340,9 +310,9 @@ TEST_F(LibraryTest, AbortOfARemoteOperationCallsTheHandler) {
     ResetForTests();
     handlerCalls.clear();
     std::remove(kTraceFileName);
-    Write("land.ini", std::string("[PRD]\nhost = h\nsysnr = 0\nabort = ") + operation +
+    WriteFileBytes("land.ini", std::string("[PRD]\nhost = h\nsysnr = 0\nabort = ") + operation +
                           " Connection to partner broken\n");
-    Write("SapRfc.ini", "DEST=PRD\nTYPE=A\nASHOST=h\nSYSNR=00\n");
+    WriteFileBytes("SapRfc.ini", "DEST=PRD\nTYPE=A\nASHOST=h\nSYSNR=00\n");
     InstallHandler();
     int result;
     if (std::strcmp(operation, "RfcOpen") == 0) {
@@ -373,7 +343,7 @@ TEST_F(LibraryTest, AbortOfATableOperationAppliesWhileTheConnectionIsOpen) {
   for (const char* operation : {"RfcInstallStructure", "ItCreate", "ItGetLine", "ItDelete"}) {
     ResetForTests();
     handlerCalls.clear();
-    Write("land.ini", std::string("[PRD]\nhost = h\nsysnr = 0\ntop = synthetic 2\nabort = ") +
+    WriteFileBytes("land.ini", std::string("[PRD]\nhost = h\nsysnr = 0\ntop = synthetic 2\nabort = ") +
                           operation + " no memory\n[QAS]\nhost = h\nsysnr = 1\n");
     InstallHandler();
     RfcTypeElement element{"TYPE", kRfcTypeInt2, 2, 0, 0};
@@ -418,7 +388,7 @@ TEST_F(LibraryTest, AbortOfATableOperationAppliesWhileTheConnectionIsOpen) {
 }
 
 TEST_F(LibraryTest, TablesHandRowsOutByNumber) {
-  Write("land.ini", "[PRD]\nhost = h\nsysnr = 0\ntop = synthetic 2\n");
+  WriteFileBytes("land.ini", "[PRD]\nhost = h\nsysnr = 0\ntop = synthetic 2\n");
   RfcTableHandle table = lib->ItCreate("TF_TOP_SINGLE", 68, 0, 0);
   EXPECT_EQ(lib->ItFill(table), 0u);
   EXPECT_EQ(lib->ItGetLine(table, 1), nullptr);
@@ -444,7 +414,7 @@ TEST_F(LibraryTest, TablesHandRowsOutByNumber) {
 // Two tables of the same byte size but different row lengths, asked in
 // turn: each answers with its own row count and its own last row.
 TEST_F(LibraryTest, EachTableCountsItsOwnRows) {
-  Write("land.ini", "[PRD]\nhost = h\nsysnr = 0\ntop = synthetic 12\ncpu = synthetic 17\n");
+  WriteFileBytes("land.ini", "[PRD]\nhost = h\nsysnr = 0\ntop = synthetic 12\ncpu = synthetic 17\n");
   RfcTableHandle top = lib->ItCreate("TF_TOP_SINGLE", 68, 0, 0);
   RfcTableHandle cpu = lib->ItCreate("TF_CPU_ALL", 48, 0, 0);
   RfcHandle handle = OpenServer("h", 0);
@@ -476,14 +446,14 @@ TEST_F(LibraryTest, TraceBlockFormat) {
             "ERROR       partner 'x' not reached\n");
   AppendTrace("one");
   AppendTrace("two");
-  std::string text = Read(kTraceFileName);
+  std::string text = ReadFileBytes(kTraceFileName);
   ASSERT_EQ(text.size(), 2 * (41 + 1 + 15 + 1));
   EXPECT_EQ(text.substr(0, 26), "**** ERROR file opened at ");
   EXPECT_EQ(text.substr(41, 16), "\nERROR       one");
 }
 
 TEST_F(LibraryTest, CallLogLines) {
-  Write("land.ini", "[PRD]\nhost = sap01\nsysnr = 0\n");
+  WriteFileBytes("land.ini", "[PRD]\nhost = sap01\nsysnr = 0\n");
   InstallHandler();
   lib->RfcEnvironment(nullptr);
   RfcHandle handle = OpenServer("sap01", 0, "000", "MONITOR     ", "a]b\nc");
@@ -504,7 +474,7 @@ TEST_F(LibraryTest, CallLogLines) {
   RfcErrorInfo info{};
   lib->RfcLastError(&info);
   lib->RfcClose(handle);
-  EXPECT_EQ(Read("calls.log"),
+  EXPECT_EQ(ReadFileBytes("calls.log"),
             "RfcEnvironment handler=set\n"
             "RfcEnvironment handler=null\n"
             "RfcOpen dest=[PRD] mode=0 host=[sap01] sysnr=0 gwhost=null gwservice=null "
@@ -524,7 +494,7 @@ TEST_F(LibraryTest, CallLogLines) {
 }
 
 TEST_F(LibraryTest, DelayWaitsBeforeOpenCallAndReceive) {
-  Write("land.ini", "[PRD]\nhost = h\nsysnr = 0\ndelay_ms = 40\n");
+  WriteFileBytes("land.ini", "[PRD]\nhost = h\nsysnr = 0\ndelay_ms = 40\n");
   auto start = std::chrono::steady_clock::now();
   RfcHandle handle = OpenServer("h", 0);
   EXPECT_EQ(CallFunction(handle, "GET_CPU_ALL").code, 0);

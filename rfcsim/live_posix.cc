@@ -114,15 +114,9 @@ std::map<std::string, ProcessSample> SampleProcesses() {
   return samples;
 }
 
-std::int64_t Clamp32(long long value) {
-  if (value < 0) return 0;
-  return value > INT32_MAX ? INT32_MAX : value;
-}
-
 }  // namespace
 
 bool AppendLiveTopRows(Rows* rows, std::string* error) {
-  const RowLayout& layout = kTopSingleLayout;
   const long ticksPerSecond = sysconf(_SC_CLK_TCK) > 0 ? sysconf(_SC_CLK_TCK) : 100;
   auto startTime = std::chrono::steady_clock::now();
   std::map<std::string, ProcessSample> first = SampleProcesses();
@@ -133,7 +127,7 @@ bool AppendLiveTopRows(Rows* rows, std::string* error) {
   std::this_thread::sleep_for(kSampleWindow);
   std::map<std::string, ProcessSample> second = SampleProcesses();
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime).count();
-  rows->rowLength = layout.rowLength;
+  rows->rowLength = kTopSingleLayout.rowLength;
   for (const auto& [pid, sample] : second) {
     ProcessStatus status;
     if (!ReadProcessStatus(pid, &status)) continue;  // the process has ended
@@ -142,22 +136,15 @@ bool AppendLiveTopRows(Rows* rows, std::string* error) {
                               ? sample.ticks - before->second.ticks : 0;
     // Hundredths of a percent of one processor.
     long long util = static_cast<long long>(delta * 10000.0 / ticksPerSecond / seconds + 0.5);
-    unsigned long long cpuSeconds = sample.ticks / static_cast<unsigned long>(ticksPerSecond);
-    if (cpuSeconds > 99999999ULL) cpuSeconds = 99999999ULL;
-    char cpuTime[16];
-    std::snprintf(cpuTime, sizeof cpuTime, "%8llu", cpuSeconds);
-
-    std::size_t old = rows->bytes.size();
-    rows->bytes.resize(old + layout.rowLength, 0);
-    unsigned char* row = rows->bytes.data() + old;
-    PutInteger(row, *FindField(layout, "PROC_ID"), std::atoll(pid.c_str()));
-    PutText(row, *FindField(layout, "USERNAME"), UserName(status.uid));
-    PutText(row, *FindField(layout, "COMMAND"), sample.name);
-    PutInteger(row, *FindField(layout, "CPU_UTIL"), Clamp32(util));
-    PutText(row, *FindField(layout, "CPU_TIME"), cpuTime);
-    PutInteger(row, *FindField(layout, "RES_SIZE"), Clamp32(status.rssKb));
-    PutInteger(row, *FindField(layout, "PRIORITY"), sample.priority);
-    PutInteger(row, *FindField(layout, "PRIV_PAGES"), Clamp32(status.anonKb));
+    AppendLiveProcessRow({.pid = std::atoll(pid.c_str()),
+                          .user = UserName(status.uid),
+                          .command = sample.name,
+                          .utilHundredths = util,
+                          .cpuSeconds = sample.ticks / static_cast<unsigned long>(ticksPerSecond),
+                          .workingSetKb = status.rssKb,
+                          .priority = sample.priority,
+                          .privateKb = status.anonKb},
+                         rows);
   }
   return true;
 }

@@ -11,7 +11,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <map>
 #include <string>
 #include <thread>
@@ -28,11 +27,6 @@ constexpr std::uint64_t kTicksPerSecond = 10000000;  // FILETIME counts 100 ns
 
 std::uint64_t Ticks(const FILETIME& time) {
   return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-std::int64_t Clamp32(long long value) {
-  if (value < 0) return 0;
-  return value > INT32_MAX ? INT32_MAX : value;
 }
 
 // Closes a handle when it goes out of scope.
@@ -144,26 +138,14 @@ void MemoryKb(HANDLE process, long long* workingSetKb, long long* privateKb) {
 
 void AppendProcessRow(const ProcessEntry& p, HANDLE process, std::uint64_t ticks,
                       long long util, Rows* rows) {
-  const RowLayout& layout = kTopSingleLayout;
-  long long workingSetKb = 0;
-  long long privateKb = 0;
-  MemoryKb(process, &workingSetKb, &privateKb);
-  unsigned long long cpuSeconds = ticks / kTicksPerSecond;
-  if (cpuSeconds > 99999999ULL) cpuSeconds = 99999999ULL;
-  char cpuTime[16];
-  std::snprintf(cpuTime, sizeof cpuTime, "%8llu", cpuSeconds);
-
-  std::size_t old = rows->bytes.size();
-  rows->bytes.resize(old + layout.rowLength, 0);
-  unsigned char* row = rows->bytes.data() + old;
-  PutInteger(row, *FindField(layout, "PROC_ID"), p.pid);
-  PutText(row, *FindField(layout, "USERNAME"), OwnerName(process));
-  PutText(row, *FindField(layout, "COMMAND"), p.image);
-  PutInteger(row, *FindField(layout, "CPU_UTIL"), Clamp32(util));
-  PutText(row, *FindField(layout, "CPU_TIME"), cpuTime);
-  PutInteger(row, *FindField(layout, "RES_SIZE"), Clamp32(workingSetKb));
-  PutInteger(row, *FindField(layout, "PRIORITY"), p.priority);
-  PutInteger(row, *FindField(layout, "PRIV_PAGES"), Clamp32(privateKb));
+  LiveProcess row{.pid = p.pid,
+                  .user = OwnerName(process),
+                  .command = p.image,
+                  .utilHundredths = util,
+                  .cpuSeconds = ticks / kTicksPerSecond,
+                  .priority = p.priority};
+  MemoryKb(process, &row.workingSetKb, &row.privateKb);
+  AppendLiveProcessRow(row, rows);
 }
 
 }  // namespace

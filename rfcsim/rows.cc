@@ -1,6 +1,8 @@
 #include "rows.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 namespace rfcsim {
@@ -136,6 +138,28 @@ constexpr FieldSpec TopField(TopIndex index) { return kTopSingleFields[index]; }
 
 const RowLayout kTopSingleLayout = {68, kTopSingleFields, std::size(kTopSingleFields)};
 const RowLayout kCpuAllLayout = {48, kCpuAllFields, std::size(kCpuAllFields)};
+
+std::int64_t Clamp32(long long value) {
+  if (value < 0) return 0;
+  return value > INT32_MAX ? INT32_MAX : value;
+}
+
+void AppendLiveProcessRow(const LiveProcess& process, Rows* rows) {
+  const RowLayout& layout = kTopSingleLayout;
+  char cpuTime[16];
+  std::snprintf(cpuTime, sizeof cpuTime, "%8llu", std::min(process.cpuSeconds, 99999999ULL));
+  std::size_t old = rows->bytes.size();
+  rows->bytes.resize(old + layout.rowLength, 0);
+  unsigned char* row = rows->bytes.data() + old;
+  PutInteger(row, *FindField(layout, "PROC_ID"), process.pid);
+  PutText(row, *FindField(layout, "USERNAME"), process.user);
+  PutText(row, *FindField(layout, "COMMAND"), process.command);
+  PutInteger(row, *FindField(layout, "CPU_UTIL"), Clamp32(process.utilHundredths));
+  PutText(row, *FindField(layout, "CPU_TIME"), cpuTime);
+  PutInteger(row, *FindField(layout, "RES_SIZE"), Clamp32(process.workingSetKb));
+  PutInteger(row, *FindField(layout, "PRIORITY"), process.priority);
+  PutInteger(row, *FindField(layout, "PRIV_PAGES"), Clamp32(process.privateKb));
+}
 
 const FieldSpec* FindField(const RowLayout& layout, std::string_view name) {
   for (std::size_t i = 0; i < layout.count; ++i) {

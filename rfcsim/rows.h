@@ -83,6 +83,26 @@ void AppendSyntheticTopRows(std::uint64_t count, Rows* rows);
 // IDLE_TOTAL 100 - USR_TOTAL - SYS_TOTAL.
 void AppendSyntheticCpuRows(std::uint64_t count, Rows* rows);
 
+// A figure for a 4-byte field of a live row: a negative one counts 0, one
+// larger than the field holds is cut to its maximum.
+std::int64_t Clamp32(long long value);
+
+// One process of this host as its live TOP_SINGLE row shows it.
+struct LiveProcess {
+  std::int64_t pid = 0;
+  std::string user;
+  std::string command;
+  long long utilHundredths = 0;  // hundredths of a percent of one processor
+  unsigned long long cpuSeconds = 0;
+  long long workingSetKb = 0;
+  long priority = 0;
+  long long privateKb = 0;
+};
+
+// Appends `process` as one TOP_SINGLE row (CPU_TIME right-aligned in 8,
+// at most 99999999 seconds).
+void AppendLiveProcessRow(const LiveProcess& process, Rows* rows);
+
 // Appends one TOP_SINGLE row per process of this host. Samples processor
 // use over a short window (about 100 ms). False with *error when the
 // process list cannot be read.

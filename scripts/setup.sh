@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing Quillmark needs on Debian, when missing.
+# Arguments name further packages (the benchmarks add theirs).
 set -euo pipefail
-packages=(cmake ninja-build g++ make libgtest-dev libgmock-dev)
+packages=(cmake ninja-build g++ make libgtest-dev libgmock-dev "$@")
 # The Windows stage: the mingw-w64 cross compiler (posix threads) and Wine.
 packages+=(g++-mingw-w64-x86-64-posix wine wine64)
 # The fuzz stage: clang and its runtimes, libFuzzer among them (the sanitizer

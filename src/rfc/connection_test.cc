@@ -1,16 +1,18 @@
 #include "rfc/connection.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace qm {
 namespace {
+
+using testsupport::ReadFileBytes;
+using testsupport::WriteFileBytes;
 
 namespace fs = std::filesystem;
 
@@ -164,17 +166,6 @@ RfcLibrary FakeLibrary() {
   return library;
 }
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 // Runs each test in a fresh temporary working directory.
 class OpenRfcConnectionTest : public ::testing::Test {
  protected:
@@ -199,7 +190,7 @@ class OpenRfcConnectionTest : public ::testing::Test {
 };
 
 TEST_F(OpenRfcConnectionTest, WithoutDestinationFileOpensWithTheOptionsRecord) {
-  WriteFile("SapRfc.ini", "old");
+  WriteFileBytes("SapRfc.ini", "old");
   EXPECT_EQ(OpenRfcConnection(library_, PrdEntry(), "", true, console_), 11u);
   EXPECT_EQ(openLog.openCalls, 1);
   EXPECT_EQ(openLog.openExCalls, 0);
@@ -207,27 +198,27 @@ TEST_F(OpenRfcConnectionTest, WithoutDestinationFileOpensWithTheOptionsRecord) {
   EXPECT_EQ(openLog.openPassword, "secret    ");
   EXPECT_EQ(openLog.openDestination, "PRD");
   EXPECT_EQ(console_.written, "");
-  EXPECT_EQ(ReadFile("SapRfc.ini"), "old");
+  EXPECT_EQ(ReadFileBytes("SapRfc.ini"), "old");
 }
 
 TEST_F(OpenRfcConnectionTest, DestinationFileIsCopiedAndOpenedByConnectString) {
   const char raw[] = "DEST=PRD\r\nTYPE=A\r\nASHOST=sapprd\n\0\x1a\xff end";
   const std::string bytes(raw, sizeof raw - 1);
-  WriteFile("SapRfc.PRD", bytes);
-  WriteFile("SapRfc.ini", std::string(500, 'x'));  // longer earlier content is replaced
+  WriteFileBytes("SapRfc.PRD", bytes);
+  WriteFileBytes("SapRfc.ini", std::string(500, 'x'));  // longer earlier content is replaced
   EXPECT_EQ(OpenRfcConnection(library_, PrdEntry(), "", true, console_), 22u);
   EXPECT_EQ(console_.written, "* SapRfc.Ini.......: PRD<\n");
-  EXPECT_EQ(ReadFile("SapRfc.ini"), bytes);
+  EXPECT_EQ(ReadFileBytes("SapRfc.ini"), bytes);
   EXPECT_EQ(openLog.openCalls, 0);
   ASSERT_EQ(openLog.openExCalls, 1);
   EXPECT_EQ(openLog.connect, "CLIENT=100 USER=MONITOR PASSWD=secret LANG=D DEST=PRD");
 }
 
 TEST_F(OpenRfcConnectionTest, SapRfcLineIsPrintedOnlyWhenAsked) {
-  WriteFile("SapRfc.PRD", "DEST=PRD\n");
+  WriteFileBytes("SapRfc.PRD", "DEST=PRD\n");
   EXPECT_EQ(OpenRfcConnection(library_, PrdEntry(), "", false, console_), 22u);
   EXPECT_EQ(console_.written, "");
-  EXPECT_EQ(ReadFile("SapRfc.ini"), "DEST=PRD\n");
+  EXPECT_EQ(ReadFileBytes("SapRfc.ini"), "DEST=PRD\n");
 }
 
 // Files in the working directory whose names start with `prefix`.
@@ -242,7 +233,7 @@ std::vector<std::string> FilesStartingWith(const std::string& prefix) {
 }
 
 TEST_F(OpenRfcConnectionTest, RewriteGoesThroughATemporaryFileAndLeavesTheLockFile) {
-  WriteFile("SapRfc.PRD", "DEST=PRD\n");
+  WriteFileBytes("SapRfc.PRD", "DEST=PRD\n");
   EXPECT_EQ(OpenRfcConnection(library_, PrdEntry(), "", false, console_), 22u);
   // Only the renamed result remains; the lock file stays for the next run.
   EXPECT_EQ(FilesStartingWith("SapRfc."),
@@ -253,7 +244,7 @@ TEST_F(OpenRfcConnectionTest, RewriteGoesThroughATemporaryFileAndLeavesTheLockFi
 }
 
 TEST_F(OpenRfcConnectionTest, UnreplaceableSapRfcIniOpensNothingAndLeavesNoTemporaryFile) {
-  WriteFile("SapRfc.PRD", "DEST=PRD\n");
+  WriteFileBytes("SapRfc.PRD", "DEST=PRD\n");
   fs::create_directory("SapRfc.ini");  // the rename over it fails
   EXPECT_EQ(OpenRfcConnection(library_, PrdEntry(), "", true, console_), 0u);
   EXPECT_EQ(openLog.openCalls + openLog.openExCalls, 0);
@@ -262,12 +253,12 @@ TEST_F(OpenRfcConnectionTest, UnreplaceableSapRfcIniOpensNothingAndLeavesNoTempo
 }
 
 TEST_F(OpenRfcConnectionTest, UnusableLockFileOpensNothing) {
-  WriteFile("SapRfc.PRD", "DEST=PRD\n");
-  WriteFile("SapRfc.ini", "old");
+  WriteFileBytes("SapRfc.PRD", "DEST=PRD\n");
+  WriteFileBytes("SapRfc.ini", "old");
   fs::create_directory("SapRfc.lck");
   EXPECT_EQ(OpenRfcConnection(library_, PrdEntry(), "", false, console_), 0u);
   EXPECT_EQ(openLog.openCalls + openLog.openExCalls, 0);
-  EXPECT_EQ(ReadFile("SapRfc.ini"), "old");  // not rewritten without the lock
+  EXPECT_EQ(ReadFileBytes("SapRfc.ini"), "old");  // not rewritten without the lock
 }
 
 }  // namespace

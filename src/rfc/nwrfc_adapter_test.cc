@@ -9,22 +9,26 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "collect/structures.h"
 #include "rfcsim.h"
 #include "state.h"
 #include "test_environment.h"
+#include "test_files.h"
 
 namespace qm {
 namespace {
 
-namespace fs = std::filesystem;
-
 using testsupport::ClearVariable;
+using testsupport::ReadFileBytes;
 using testsupport::SetVariable;
+using testsupport::TraceErrorLines;
+using testsupport::WriteFileBytes;
+
+namespace fs = std::filesystem;
 
 // ---------------------------------------------------------------------------
 // Pure parts: texts and connection parameters.
@@ -125,25 +129,6 @@ TEST(NwRfcParameters, FromConnectStringAndSapRfcIni) {
 // ---------------------------------------------------------------------------
 // Through the SDK's test double.
 
-// The structures as the program installs them (offsets worked out).
-const RfcTypeElement kTopSingle[] = {
-    {"TYPE", kRfcTypeInt2, 2, 0, 0},      {"SUBTYPE", kRfcTypeInt2, 2, 0, 0},
-    {"SERIALNR", kRfcTypeInt2, 2, 0, 0},  {"PROC_ID", kRfcTypeInt, 4, 0, 0},
-    {"USERNAME", kRfcTypeChar, 12, 0, 0}, {"COMMAND", kRfcTypeChar, 20, 0, 0},
-    {"CPU_UTIL", kRfcTypeInt, 4, 0, 0},   {"CPU_TIME", kRfcTypeChar, 8, 0, 0},
-    {"RES_SIZE", kRfcTypeInt, 4, 0, 0},   {"PRIORITY", kRfcTypeInt, 4, 0, 0},
-    {"PRIV_PAGES", kRfcTypeInt, 4, 0, 0},
-};
-const RfcTypeElement kCpuAll[] = {
-    {"TYPE", kRfcTypeInt2, 2, 0, 0},      {"SUBTYPE", kRfcTypeInt2, 2, 0, 0},
-    {"SERIALNR", kRfcTypeInt2, 2, 0, 0},  {"NBR_CPU", kRfcTypeInt, 4, 0, 0},
-    {"LOAD1_AVG", kRfcTypeInt, 4, 0, 0},  {"LOAD5_AVG", kRfcTypeInt, 4, 0, 0},
-    {"LOAD15_AVG", kRfcTypeInt, 4, 0, 0}, {"INT_SEC", kRfcTypeInt, 4, 0, 0},
-    {"SYSC_SEC", kRfcTypeInt, 4, 0, 0},   {"CS_SEC", kRfcTypeInt, 4, 0, 0},
-    {"USR_TOTAL", kRfcTypeInt, 4, 0, 0},  {"SYS_TOTAL", kRfcTypeInt, 4, 0, 0},
-    {"IDLE_TOTAL", kRfcTypeInt, 4, 0, 0},
-};
-
 std::vector<std::string> handlerCalls;
 void RecordingHandler(char* operation) { handlerCalls.push_back(operation); }
 
@@ -195,27 +180,7 @@ class NwRfcAdapterTest : public ::testing::Test {
     fs::remove_all(dir_);
   }
 
-  static void Write(const std::string& name, const std::string& text) {
-    std::ofstream(name, std::ios::binary) << text;
-  }
-
-  static std::string Read(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  // The ERROR lines of the trace file, without "ERROR" and seven blanks.
-  static std::vector<std::string> TraceErrors() {
-    std::vector<std::string> errors;
-    std::istringstream in(Read("Dev_Rfc.Trc"));
-    std::string line;
-    while (std::getline(in, line)) {
-      if (line.rfind("ERROR       ", 0) == 0) errors.push_back(line.substr(12));
-    }
-    return errors;
-  }
+  static std::vector<std::string> TraceErrors() { return TraceErrorLines("Dev_Rfc.Trc"); }
 
   // Opens by options record: host and system number, logon data.
   static RfcHandle Open(const RfcLibrary& library, const char* host, int sysnr,
@@ -239,9 +204,10 @@ class NwRfcAdapterTest : public ::testing::Test {
                          const RfcTypeElement* elements = nullptr, unsigned count = 0,
                          unsigned rowLength = 0) {
     if (elements == nullptr) {
-      elements = top ? kTopSingle : kCpuAll;
-      count = top ? 11 : 13;
-      rowLength = top ? 68 : 48;
+      // The structures as the collection step installs them.
+      elements = top ? kTopSingleElements : kCpuAllElements;
+      count = top ? std::size(kTopSingleElements) : std::size(kCpuAllElements);
+      rowLength = top ? kTopSingleRowLength : kCpuAllRowLength;
     }
     const char* tableName = top ? "TF_TOP_SINGLE" : "TF_CPU_ALL";
     RfcTypeHandle type = 0;
@@ -291,11 +257,11 @@ class NwRfcAdapterTest : public ::testing::Test {
 // Synthetic and CSV rows arrive byte for byte as the stand-in delivers them,
 // with the received control values.
 TEST_F(NwRfcAdapterTest, RowsAsTheStandInDeliversThem) {
-  Write("top.csv",
+  WriteFileBytes("top.csv",
         "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES,PROC_ID\n"
         "prdadm,\"dw.sap, W1\",1250,\"   12345\",2048,1024,77\n"
         "M\xfcller,a-command-that-is-longer-than-twenty,-5,,0,2147483647,-2147483648\n");
-  Write("land.ini",
+  WriteFileBytes("land.ini",
         "[SYN]\nhost = syn\nsysnr = 1\ntop = synthetic 997\ncpu = synthetic 3\n"
         "[CSV]\nhost = csv\nsysnr = 2\ntop = top.csv\n");
   const RfcLibrary& standIn = *RfcSimLibrary();
@@ -319,7 +285,7 @@ TEST_F(NwRfcAdapterTest, RowsAsTheStandInDeliversThem) {
 // Fields are copied by name into the installed structure's layout: another
 // order, explicit offsets and a row too short for the last field.
 TEST_F(NwRfcAdapterTest, RowsFollowTheInstalledStructure) {
-  Write("land.ini", "[SYN]\nhost = syn\nsysnr = 1\ntop = synthetic 8\n");
+  WriteFileBytes("land.ini", "[SYN]\nhost = syn\nsysnr = 1\ntop = synthetic 8\n");
   const RfcTypeElement elements[] = {
       {"COMMAND", kRfcTypeChar, 6, 0, 0},     // cut to 6 characters
       {"PROC_ID", kRfcTypeInt, 4, 0, 8},      // explicit offset
@@ -367,7 +333,7 @@ TEST_F(NwRfcAdapterTest, OutcomesBecomeClassicResults) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.outcome);
     fs::remove("Dev_Rfc.Trc");
-    Write("land.ini", "[S]\nhost = s\nsysnr = 0\nGET_CPU_ALL = " + c.outcome + "\n");
+    WriteFileBytes("land.ini", "[S]\nhost = s\nsysnr = 0\nGET_CPU_ALL = " + c.outcome + "\n");
     fakeReset_();
     RfcHandle handle = Open(*library_, "s", 0);
     ASSERT_NE(handle, 0u);
@@ -390,8 +356,8 @@ TEST_F(NwRfcAdapterTest, OutcomesBecomeClassicResults) {
 // Bad row data fails the call like a communication failure, as the
 // stand-in's receive does.
 TEST_F(NwRfcAdapterTest, BadRowDataIsAFailureWithItsTraceText) {
-  Write("bad.csv", "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\nroot,x,notanumber,,1,1\n");
-  Write("land.ini", "[S]\nhost = s\nsysnr = 0\ntop = bad.csv\n");
+  WriteFileBytes("bad.csv", "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\nroot,x,notanumber,,1,1\n");
+  WriteFileBytes("land.ini", "[S]\nhost = s\nsysnr = 0\ntop = bad.csv\n");
   CallResult got = Call(*library_, Open(*library_, "s", 0), true);
   EXPECT_EQ(got.result, 1);
   EXPECT_TRUE(got.rows.empty());
@@ -401,7 +367,7 @@ TEST_F(NwRfcAdapterTest, BadRowDataIsAFailureWithItsTraceText) {
 // RfcOpen keeps the classic logon: the open succeeds, every receive on the
 // connection answers 1 with the SDK's message in the trace file.
 TEST_F(NwRfcAdapterTest, LogonFaultAtOpenShowsAtEachReceive) {
-  Write("land.ini", "[S]\nhost = s\nsysnr = 0\nlogon = MONITOR secret\ntop = synthetic 2\n");
+  WriteFileBytes("land.ini", "[S]\nhost = s\nsysnr = 0\nlogon = MONITOR secret\ntop = synthetic 2\n");
   RfcHandle good = Open(*library_, "s", 0, "monitor     ", "secret    ");
   EXPECT_EQ(Call(*library_, good, true).result, 0);
 
@@ -419,7 +385,7 @@ TEST_F(NwRfcAdapterTest, LogonFaultAtOpenShowsAtEachReceive) {
 // A system that is not reached: no handle, the SDK's message in the trace
 // file and the last error; the handler is not called.
 TEST_F(NwRfcAdapterTest, OpenThatReachesNoSystem) {
-  Write("land.ini", "[S]\nhost = s\nsysnr = 0\n");
+  WriteFileBytes("land.ini", "[S]\nhost = s\nsysnr = 0\n");
   EXPECT_EQ(Open(*library_, "elsewhere", 7), 0u);
   EXPECT_EQ(TraceErrors(), std::vector<std::string>{"partner 'elsewhere:sapgw07' not reached"});
   RfcErrorInfo info = LastError(*library_);
@@ -428,7 +394,7 @@ TEST_F(NwRfcAdapterTest, OpenThatReachesNoSystem) {
   EXPECT_STREQ(info.message, "partner 'elsewhere:sapgw07' not reached");
   EXPECT_TRUE(handlerCalls.empty());
   // The trace block has the classic form.
-  std::string trace = Read("Dev_Rfc.Trc");
+  std::string trace = ReadFileBytes("Dev_Rfc.Trc");
   EXPECT_EQ(trace.rfind("**** ERROR file opened at ", 0), 0u);
   EXPECT_EQ(trace.substr(trace.find('\n') + 1),
             "ERROR       partner 'elsewhere:sapgw07' not reached\n");
@@ -437,10 +403,10 @@ TEST_F(NwRfcAdapterTest, OpenThatReachesNoSystem) {
 // RfcOpenEx: SapRfc.ini's TYPE=A and TYPE=B entries reach the system; a
 // logon fault or a missing entry fails the open and fills the error record.
 TEST_F(NwRfcAdapterTest, OpenExThroughSapRfcIni) {
-  Write("land.ini",
+  WriteFileBytes("land.ini",
         "[PRD]\nhost = sapprd\nsysnr = 0\nmshost = msprd\nr3name = PRD\ngroup = SPACE\n"
         "logon = MON pw\ncpu = synthetic 1\n");
-  Write("SapRfc.ini",
+  WriteFileBytes("SapRfc.ini",
         "DEST=A1\nTYPE=A\nASHOST=sapprd\nSYSNR=00\n"
         "DEST=B1\nTYPE=B\nMSHOST=msprd\nR3NAME=PRD\nGROUP=SPACE\n"
         "DEST=B2\nTYPE=B\nMSHOST=msprd\nR3NAME=PRD\nGROUP=OTHER\n");

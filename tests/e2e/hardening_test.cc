@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <functional>
 #include <string>
 #include <utility>
@@ -18,9 +17,12 @@
 #include "e2e_harness.h"
 #include "platform/platform.h"
 #include "sap_fixtures.h"
+#include "test_files.h"
 
 namespace qm::e2e {
 namespace {
+
+using testsupport::WriteFileBytes;
 
 using namespace sap;
 
@@ -299,11 +301,6 @@ INSTANTIATE_TEST_SUITE_P(Runs, TimeLimit, ::testing::ValuesIn(TimeLimitCases()),
 // Runs outside the case table: several at once in one folder, or while this
 // test holds a lock, or as another user.
 
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 // The scrambled value of a password, from the native password tool (the
 // value is the same on every platform).
 std::string Scrambled(const std::string& password) {
@@ -345,7 +342,7 @@ struct Folder {
       if (f.directory) {
         fs::create_directories(path);
       } else {
-        WriteFile(path, f.bytes);
+        WriteFileBytes(path, f.bytes);
       }
     }
   }

@@ -23,12 +23,15 @@
 #include <sstream>
 
 #include "e2e_harness.h"
+#include "test_files.h"
 
 extern char** environ;
 
 namespace qm::e2e {
 
 namespace {
+
+using testsupport::ReadFileBytes;
 
 // Password markers: \x01 never occurs in a password the tool accepts, so a
 // marker cannot be confused with password text.
@@ -57,11 +60,6 @@ std::string ExpandFolders(const std::string& text, const CaseFolder& folder,
   std::string expanded =
       ReplaceAll(ReplaceAll(text, "{root}", name(folder.root())), "{work}", name(folder.work()));
   return config.programText ? config.programText(expanded) : expanded;
-}
-
-std::string ReadWholeFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void WriteWholeFile(const fs::path& path, const std::string& bytes) {
@@ -553,7 +551,7 @@ void RunCase(const E2eCase& original, const RunnerConfig& given) {
       case FileCheck::Kind::kContent:
         EXPECT_TRUE(isFile) << check.path << " should exist after the run";
         if (isFile) {
-          EXPECT_EQ(ReadWholeFile(path), ExpandPasswords(check.bytes, config))
+          EXPECT_EQ(ReadFileBytes(path), ExpandPasswords(check.bytes, config))
               << "content of " << check.path;
         }
         break;

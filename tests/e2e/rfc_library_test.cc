@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "e2e_harness.h"
+#include "sap_fixtures.h"
 
 namespace qm::e2e {
 namespace {
@@ -35,15 +36,7 @@ std::vector<FileSpec> PrdFiles(const std::string& quillmarkIni) {
 
 // The RFC error report of an open through an unusable library.
 std::string Report(const std::string& message) {
-  return "RFC error\n"
-         "operation/code  : RfcOpen\n"
-         "key             : RfcLibrary\n"
-         "status          : FAILURE\n"
-         "message         : " + message + "\n"
-         "internal status : \n"
-         "\n"
-         "* Programm aborted...\n"
-         "* Error at EoXput-File...\n";
+  return sap::RfcErrorReport("RfcOpen", "RfcLibrary", message);
 }
 
 std::string ReportDocument(const std::string& message) {
