@@ -97,8 +97,8 @@ RfcTableHandle FilledTable(long rows) {
   RfcTableHandle table = library.ItCreate("TF_TOP_SINGLE", qm::kTopSingleRowLength, 0, 0);
   if (table == nullptr) Fail("ItCreate");
   RfcParameter noParameters[] = {RfcParameter{}};
-  RfcTable tableList[] = {
-      RfcTable{"TF_TOP_SINGLE", 13, type, qm::kTopSingleRowLength, table, 0}, RfcTable{}};
+  RfcTable tableList[] = {RfcTable{"TF_TOP_SINGLE", 13, type, qm::kTopSingleRowLength, table, 0},
+                          RfcTable{}};
   char* exception = nullptr;
   if (library.RfcCall(connection, "GET_TOP_SINGLE", noParameters, tableList) != 0 ||
       library.RfcReceive(connection, noParameters, tableList, &exception) != 0) {
@@ -128,8 +128,8 @@ void BM_Walk(benchmark::State& state) {
   RfcTableHandle table = FilledTable(rows);
   for (auto _ : state) {
     // Per step, as the program does it: the selection, then every row.
-    qm::RowSelection selection = qm::MakeRowSelection(qm::ReadProcessFilter(upper, raw),
-                                                      kDestination);
+    qm::RowSelection selection =
+        qm::MakeRowSelection(qm::ReadProcessFilter(upper, raw), kDestination);
     qm::ProcessTotals totals;
     for (unsigned line = 1; line <= library.ItFill(table); ++line) {
       const void* row = library.ItGetLine(table, line);

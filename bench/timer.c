@@ -70,15 +70,12 @@ static double NowMicroseconds(void) {
   return (double)t.tv_sec * 1e6 + (double)t.tv_nsec / 1e3;
 }
 
-static double Microseconds(struct timeval t) {
-  return (double)t.tv_sec * 1e6 + (double)t.tv_usec;
-}
+static double Microseconds(struct timeval t) { return (double)t.tv_sec * 1e6 + (double)t.tv_usec; }
 
 /* One run; returns its wall time in microseconds and sets *cpu to its
  * processor time, or returns -1 when the process could not be started or
  * did not end with exit code 0. */
-static double RunOnce(const Command* command, posix_spawn_file_actions_t* actions,
-                      double* cpu) {
+static double RunOnce(const Command* command, posix_spawn_file_actions_t* actions, double* cpu) {
   pid_t pid;
   double start = NowMicroseconds();
   if (posix_spawn(&pid, command->argv[0], actions, NULL, command->argv, command->envp) != 0) {
@@ -105,8 +102,7 @@ static double Percentile(const double* sorted, int count, double q) {
 
 int main(int argc, char** argv) {
   if (argc < 4 || strcmp(argv[2], "--") != 0) {
-    fprintf(stderr, "usage: %s RUNS -- [NAME=VALUE...] PROGRAM [ARGS...] [-- ...]...\n",
-            argv[0]);
+    fprintf(stderr, "usage: %s RUNS -- [NAME=VALUE...] PROGRAM [ARGS...] [-- ...]...\n", argv[0]);
     return 2;
   }
   int runs = atoi(argv[1]);

@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <string>
 
+#include "collect/collect.h"
 #include "config/file_locations.h"
 #include "config/global_listing.h"
 #include "config/password.h"
 #include "config/settings.h"
 #include "config/system_entry.h"
-#include "collect/collect.h"
 #include "fuzz_targets.h"
 #include "platform/line_reader.h"
 #include "run/startup.h"
@@ -37,10 +37,9 @@ void UseParameterText(RunSettings& run) {
 }
 
 void RequireFieldLengths(const SystemEntry& entry) {
-  const std::string* fields[] = {&entry.extcompany, &entry.destination, &entry.client,
-                                 &entry.user,       &entry.language,    &entry.mode,
-                                 &entry.hostname,   &entry.sysnr,       &entry.gwhost,
-                                 &entry.gwservice};
+  const std::string* fields[] = {
+      &entry.extcompany, &entry.destination, &entry.client, &entry.user,   &entry.language,
+      &entry.mode,       &entry.hostname,    &entry.sysnr,  &entry.gwhost, &entry.gwservice};
   for (const std::string* field : fields) {
     Require(field->size() <= 60, "a profile value has at most 60 characters", *field);
   }
@@ -59,8 +58,7 @@ void FuzzSettings(const std::uint8_t* data, std::size_t size) {
 void FuzzHintFile(const std::uint8_t* data, std::size_t size) {
   std::string directory = ReadHintDirectory(AsText(data, size));
   Require(directory.size() <= 99, "a hint line is read with at most 99 characters", directory);
-  Require(directory.find('\n') == std::string::npos, "the directory holds no line feed",
-          directory);
+  Require(directory.find('\n') == std::string::npos, "the directory holds no line feed", directory);
   if (!directory.empty()) {
     Require(directory[0] == '\\' || (directory.size() > 1 && directory[1] == ':') ||
                 (directory.size() > 2 && directory[2] == '\\'),
@@ -132,8 +130,7 @@ void FuzzPassword(const std::uint8_t* data, std::size_t size) {
   std::string_view text = AsText(data, size);
   if (!text.empty()) {
     DescrambleResult result = DescramblePassword(text);
-    Require(result.clear.size() <= 20, "a clear password has at most 20 characters",
-            result.clear);
+    Require(result.clear.size() <= 20, "a clear password has at most 20 characters", result.clear);
     Require(result.status == DescrambleStatus::kClear || result.clear.empty(),
             "only a clear result carries text");
   }

@@ -9,12 +9,18 @@ namespace qm::fuzz {
 namespace {
 
 constexpr FuzzTarget kTargets[] = {
-    {"command_line", FuzzCommandLine},   {"settings", FuzzSettings},
-    {"hint_file", FuzzHintFile},         {"listing", FuzzListing},
-    {"profile", FuzzProfile},            {"password", FuzzPassword},
-    {"trace_hint", FuzzTraceHint},       {"process_rows", FuzzProcessRows},
-    {"landscape", FuzzLandscape},        {"csv_rows", FuzzCsvRows},
-    {"connect_string", FuzzConnectString}, {"saprfc_ini", FuzzSapRfcIni},
+    {"command_line", FuzzCommandLine},
+    {"settings", FuzzSettings},
+    {"hint_file", FuzzHintFile},
+    {"listing", FuzzListing},
+    {"profile", FuzzProfile},
+    {"password", FuzzPassword},
+    {"trace_hint", FuzzTraceHint},
+    {"process_rows", FuzzProcessRows},
+    {"landscape", FuzzLandscape},
+    {"csv_rows", FuzzCsvRows},
+    {"connect_string", FuzzConnectString},
+    {"saprfc_ini", FuzzSapRfcIni},
 };
 
 }  // namespace

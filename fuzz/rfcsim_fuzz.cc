@@ -24,7 +24,8 @@ void FuzzLandscape(const std::uint8_t* data, std::size_t size) {
             system.name);
     for (const rfcsim::RowSource* source : {&system.top, &system.cpu}) {
       if (source->kind != rfcsim::RowSource::kCsv) continue;
-      Require(rfcsim::IsAbsolutePath(source->path) || source->path.compare(0, folder.size(), folder) == 0,
+      Require(rfcsim::IsAbsolutePath(source->path) ||
+                  source->path.compare(0, folder.size(), folder) == 0,
               "a relative CSV path lies in the landscape's folder", source->path);
     }
     if (system.hasSysnr) rfcsim::FindByServer(landscape, system.host, system.sysnr);
@@ -54,15 +55,14 @@ void FuzzCsvRows(const std::uint8_t* data, std::size_t size) {
     return;
   }
   Require(rows.bytes.size() % layout.rowLength == 0, "only whole rows are added");
-  Require(std::equal(before.begin(), before.end(), rows.bytes.begin()),
-          "rows already there stay");
+  Require(std::equal(before.begin(), before.end(), rows.bytes.begin()), "rows already there stay");
 }
 
 void FuzzConnectString(const std::uint8_t* data, std::size_t size) {
   rfcsim::ConnectFields fields = rfcsim::ParseConnectString(AsText(data, size));
   // The string the program would build from these fields reads back the same.
-  std::string again = "CLIENT=" + fields.client + " USER=" + fields.user + " PASSWD=" +
-                      fields.passwd + " LANG=" + fields.lang + " DEST=" + fields.dest;
+  std::string again = "CLIENT=" + fields.client + " USER=" + fields.user +
+                      " PASSWD=" + fields.passwd + " LANG=" + fields.lang + " DEST=" + fields.dest;
   rfcsim::ConnectFields reread = rfcsim::ParseConnectString(again);
   Require(reread.client == fields.client && reread.user == fields.user &&
               reread.passwd == fields.passwd && reread.lang == fields.lang &&

@@ -13,9 +13,7 @@ bool IsNameStart(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
 }
 
-bool IsNameChar(char c) {
-  return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-}
+bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
 
 // The characters XML 1.0 allows in a document.
 bool IsLegalChar(std::uint32_t c) {
@@ -118,10 +116,10 @@ class Checker {
     if (digits.empty()) return Fail("empty character reference");
     std::uint32_t code = 0;
     for (char d : digits) {
-      int value = (d >= '0' && d <= '9')            ? d - '0'
-                  : hex && (d >= 'a' && d <= 'f')   ? d - 'a' + 10
-                  : hex && (d >= 'A' && d <= 'F')   ? d - 'A' + 10
-                                                    : -1;
+      int value = (d >= '0' && d <= '9')          ? d - '0'
+                  : hex && (d >= 'a' && d <= 'f') ? d - 'a' + 10
+                  : hex && (d >= 'A' && d <= 'F') ? d - 'A' + 10
+                                                  : -1;
       if (value < 0) return Fail("bad digit in a character reference");
       code = code * (hex ? 16 : 10) + static_cast<std::uint32_t>(value);
       if (code > 0x10FFFF) return Fail("character reference out of range");
@@ -133,8 +131,11 @@ class Checker {
   void CharacterData() {
     if (text_.substr(pos_, 3) == "]]>") return Fail("\"]]>\" in text");
     unsigned char lead = static_cast<unsigned char>(text_[pos_]);
-    std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2
-                         : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    std::size_t length = lead < 0x80                    ? 1
+                         : lead >= 0xC2 && lead <= 0xDF ? 2
+                         : lead >= 0xE0 && lead <= 0xEF ? 3
+                         : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                        : 0;
     if (length == 0 || pos_ + length > text_.size()) return Fail("byte that is not UTF-8");
     std::uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
     for (std::size_t i = 1; i < length; ++i) {
@@ -158,8 +159,6 @@ class Checker {
 
 }  // namespace
 
-bool IsWellFormedXml(std::string_view text, std::string* why) {
-  return Checker(text).Run(why);
-}
+bool IsWellFormedXml(std::string_view text, std::string* why) { return Checker(text).Run(why); }
 
 }  // namespace qm::fuzz

@@ -132,9 +132,9 @@ struct ScalarSpec {
   unsigned charLength;  // 0: an integer
 };
 const ScalarSpec kScalars[] = {
-    {"ACTIVEFLAG", 0},      {"DETAILSCOLL", 0},  {"DETAILSMODE", 0},       {"DETAILSREQI", 0},
-    {"F_CPU_ALL_READ", 1},  {"F_TOP_SINGLE_READ", 1}, {"INTERVAL", 0},     {"LASTCOLLINT", 0},
-    {"LASTCOLLWRT", 15},    {"NORMCOLLINT", 0},  {"OP_SYSTEM", 10},
+    {"ACTIVEFLAG", 0},     {"DETAILSCOLL", 0},       {"DETAILSMODE", 0}, {"DETAILSREQI", 0},
+    {"F_CPU_ALL_READ", 1}, {"F_TOP_SINGLE_READ", 1}, {"INTERVAL", 0},    {"LASTCOLLINT", 0},
+    {"LASTCOLLWRT", 15},   {"NORMCOLLINT", 0},       {"OP_SYSTEM", 10},
 };
 
 struct Registry {
@@ -166,8 +166,7 @@ FakeFunction* FunctionOf(DATA_CONTAINER_HANDLE handle) {
 
 FakeTable* TableOf(DATA_CONTAINER_HANDLE handle) {
   Container* container = ContainerOf(handle);
-  return container != nullptr && container->isTable ? static_cast<FakeTable*>(container)
-                                                    : nullptr;
+  return container != nullptr && container->isTable ? static_cast<FakeTable*>(container) : nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -372,8 +371,8 @@ FAKE_EXPORT RFC_RC NWRFC_CALL RfcCloseConnection(RFC_CONNECTION_HANDLE handle,
 }
 
 FAKE_EXPORT RFC_FUNCTION_DESC_HANDLE NWRFC_CALL RfcGetFunctionDesc(RFC_CONNECTION_HANDLE handle,
-                                                                  const SAP_UC* name,
-                                                                  RFC_ERROR_INFO* error) {
+                                                                   const SAP_UC* name,
+                                                                   RFC_ERROR_INFO* error) {
   FakeConnection* connection = ConnectionOf(handle);
   if (connection == nullptr) {
     InvalidHandle(error);
@@ -396,7 +395,7 @@ FAKE_EXPORT RFC_FUNCTION_DESC_HANDLE NWRFC_CALL RfcGetFunctionDesc(RFC_CONNECTIO
 }
 
 FAKE_EXPORT RFC_FUNCTION_HANDLE NWRFC_CALL RfcCreateFunction(RFC_FUNCTION_DESC_HANDLE handle,
-                                                            RFC_ERROR_INFO* error) {
+                                                             RFC_ERROR_INFO* error) {
   const auto* description = reinterpret_cast<const FakeDescription*>(handle);
   if (description != &kCpuAll && description != &kTopSingle) {
     InvalidHandle(error);
@@ -532,7 +531,7 @@ FAKE_EXPORT RFC_RC NWRFC_CALL RfcMoveTo(RFC_TABLE_HANDLE handle, unsigned index,
 }
 
 FAKE_EXPORT const SAP_UC* NWRFC_CALL RfcGetVersion(unsigned* major, unsigned* minor,
-                                                  unsigned* patchLevel) {
+                                                   unsigned* patchLevel) {
   if (major != nullptr) *major = 7500;
   if (minor != nullptr) *minor = 0;
   if (patchLevel != nullptr) *patchLevel = 0;

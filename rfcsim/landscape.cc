@@ -170,7 +170,8 @@ class Parser {
       parsed.kind = Outcome::kException;
     } else if (EqualsIgnoreCase(words.first, "system_exception")) {
       parsed.kind = Outcome::kSystemException;
-    } else if (EqualsIgnoreCase(words.first, "code") || EqualsIgnoreCase(words.first, "call_code")) {
+    } else if (EqualsIgnoreCase(words.first, "code") ||
+               EqualsIgnoreCase(words.first, "call_code")) {
       std::int64_t code = 0;
       if (words.rest.empty() || !ParseInteger(words.rest, INT_MIN, INT_MAX, &code)) return false;
       parsed.kind = EqualsIgnoreCase(words.first, "code") ? Outcome::kCode : Outcome::kCallCode;
@@ -214,8 +215,8 @@ const Abort* System::FindAbort(std::string_view operation) const {
 
 bool IsAbortableOperation(std::string_view operation) {
   static constexpr std::string_view kOperations[] = {
-      "RfcOpen", "RfcOpenEx", "RfcCall", "RfcReceive",
-      "RfcInstallStructure", "ItCreate", "ItGetLine", "ItDelete"};
+      "RfcOpen",  "RfcOpenEx", "RfcCall", "RfcReceive", "RfcInstallStructure",
+      "ItCreate", "ItGetLine", "ItDelete"};
   for (std::string_view known : kOperations) {
     if (operation == known) return true;
   }

@@ -15,8 +15,8 @@ namespace rfcsim {
 struct RowSource {
   enum Kind { kNone, kCsv, kLive, kSynthetic };
   Kind kind = kNone;
-  std::string text;      // the value as written (used in trace texts)
-  std::string path;      // kCsv: the file, resolved against the landscape's folder
+  std::string text;         // the value as written (used in trace texts)
+  std::string path;         // kCsv: the file, resolved against the landscape's folder
   std::uint64_t count = 0;  // kSynthetic: the number of rows
 };
 

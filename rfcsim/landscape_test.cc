@@ -82,8 +82,8 @@ TEST(LandscapeTest, OutcomeAndRowSourceForms) {
   } cases[] = {
       {"GET_CPU_ALL = ok", Outcome::kOk, "", 0},
       {"GET_CPU_ALL = failure", Outcome::kFailure, "", 0},
-      {"GET_CPU_ALL = system_exception SYSTEM_FAILURE", Outcome::kSystemException,
-       "SYSTEM_FAILURE", 0},
+      {"GET_CPU_ALL = system_exception SYSTEM_FAILURE", Outcome::kSystemException, "SYSTEM_FAILURE",
+       0},
       {"GET_CPU_ALL = code 7", Outcome::kCode, "", 7},
       {"GET_CPU_ALL = call_code -1", Outcome::kCallCode, "", -1},
   };
@@ -103,18 +103,18 @@ TEST(LandscapeTest, OutcomeAndRowSourceForms) {
 
 TEST(LandscapeTest, SkipsAndListsWhatItCannotUse) {
   Landscape landscape = ParseLandscape(
-      "host = orphan\n"            // 1: before any system
+      "host = orphan\n"  // 1: before any system
       "[A]\n"
-      "colour = blue\n"            // 3: unknown key
-      "sysnr = twelve\n"           // 4: not a number
-      "GET_CPU_ALL = maybe\n"      // 5: unknown outcome
-      "code_only\n"                // 6: no '='
-      "abort = RfcFly x\n"         // 7: unknown operation
-      "top = synthetic lots\n"     // 8: bad count
-      "delay_ms = -5\n"            // 9: negative
-      "[]\n"                       // 10: empty name
-      "logon = lost\n"             // 11: no system above
-      "[B\n",                      // 12: no ]
+      "colour = blue\n"         // 3: unknown key
+      "sysnr = twelve\n"        // 4: not a number
+      "GET_CPU_ALL = maybe\n"   // 5: unknown outcome
+      "code_only\n"             // 6: no '='
+      "abort = RfcFly x\n"      // 7: unknown operation
+      "top = synthetic lots\n"  // 8: bad count
+      "delay_ms = -5\n"         // 9: negative
+      "[]\n"                    // 10: empty name
+      "logon = lost\n"          // 11: no system above
+      "[B\n",                   // 12: no ]
       "");
   ASSERT_EQ(landscape.systems.size(), 1u);
   const System& a = landscape.systems[0];
@@ -125,9 +125,9 @@ TEST(LandscapeTest, SkipsAndListsWhatItCannotUse) {
   EXPECT_EQ(a.delayMs, 0u);
   std::vector<std::string> lines;
   for (const std::string& p : landscape.problems) lines.push_back(p.substr(0, p.find(':')));
-  EXPECT_EQ(lines, (std::vector<std::string>{"line 1", "line 3", "line 4", "line 5", "line 6",
-                                              "line 7", "line 8", "line 9", "line 10",
-                                              "line 11", "line 12"}));
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"line 1", "line 3", "line 4", "line 5", "line 6", "line 7",
+                                      "line 8", "line 9", "line 10", "line 11", "line 12"}));
 }
 
 TEST(LandscapeTest, GarbageNeverCrashes) {

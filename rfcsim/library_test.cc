@@ -67,9 +67,14 @@ class LibraryTest : public ::testing::Test {
                               const char* user = "MONITOR     ",
                               const char* password = "secret    ", const char* dest = "PRD") {
     RfcServerRecord server{const_cast<char*>(host), sysnr, nullptr, nullptr};
-    RfcOptionsRecord options{const_cast<char*>(dest), 0, &server, const_cast<char*>(client),
-                             const_cast<char*>(user), const_cast<char*>(password),
-                             const_cast<char*>("E"), 0};
+    RfcOptionsRecord options{const_cast<char*>(dest),
+                             0,
+                             &server,
+                             const_cast<char*>(client),
+                             const_cast<char*>(user),
+                             const_cast<char*>(password),
+                             const_cast<char*>("E"),
+                             0};
     return lib->RfcOpen(&options);
   }
 
@@ -88,9 +93,9 @@ class LibraryTest : public ::testing::Test {
     Answer answer;
     RfcTableHandle table = lib->ItCreate(tableName, rowLength, 0, 0);
     EXPECT_NE(table, nullptr);
-    RfcTable tables[2] = {{tableName, static_cast<unsigned>(std::strlen(tableName)), 1, rowLength,
-                           table, 0},
-                          {nullptr, 0, 0, 0, nullptr, 0}};
+    RfcTable tables[2] = {
+        {tableName, static_cast<unsigned>(std::strlen(tableName)), 1, rowLength, table, 0},
+        {nullptr, 0, 0, 0, nullptr, 0}};
     answer.code = lib->RfcCall(handle, function, nullptr, tables);
     if (answer.code == 0) {
       RfcParameter received[] = {{"INTERVAL", 8, kRfcTypeInt, 4, &answer.interval},
@@ -121,8 +126,8 @@ TEST_F(LibraryTest, RecordIsTheSameOnEveryCall) {
 
 TEST_F(LibraryTest, OpenFindsTheSystemOrTracesThePartner) {
   WriteFileBytes("land.ini",
-        "[PRD]\nhost = sap01\nsysnr = 00\n"
-        "[QAS]\nhost = sap01\nsysnr = 01\ngwhost = gw02\ngwservice = sapgw01\n");
+                 "[PRD]\nhost = sap01\nsysnr = 00\n"
+                 "[QAS]\nhost = sap01\nsysnr = 01\ngwhost = gw02\ngwservice = sapgw01\n");
   // Mode 0: host without regard to case and the system number's value.
   RfcHandle prd = OpenServer("SAP01", 0, "000", "u", "p", "ignored");
   EXPECT_NE(prd, 0u);
@@ -133,9 +138,14 @@ TEST_F(LibraryTest, OpenFindsTheSystemOrTracesThePartner) {
   EXPECT_NE(OpenServer(nullptr, 0, "000", "u", "p", "QAS"), 0u);
   // Mode 1: gateway host without regard to case, service exactly.
   RfcGatewayRecord gateway{const_cast<char*>("GW02"), const_cast<char*>("sapgw01")};
-  RfcOptionsRecord options{const_cast<char*>("X"), 1, &gateway, const_cast<char*>("000"),
-                           const_cast<char*>("u"), const_cast<char*>("p"),
-                           const_cast<char*>("E"), 0};
+  RfcOptionsRecord options{const_cast<char*>("X"),
+                           1,
+                           &gateway,
+                           const_cast<char*>("000"),
+                           const_cast<char*>("u"),
+                           const_cast<char*>("p"),
+                           const_cast<char*>("E"),
+                           0};
   EXPECT_NE(lib->RfcOpen(&options), 0u);
 
   EXPECT_TRUE(TraceErrors().empty());
@@ -158,12 +168,12 @@ TEST_F(LibraryTest, NoLandscapeFileMeansNoSystem) {
 
 TEST_F(LibraryTest, OpenExFindsTheSystemThroughSapRfcIniAndChecksTheLogon) {
   WriteFileBytes("land.ini",
-        "[PRD]\nhost = sap01\nsysnr = 00\nclient = 000 100\nlogon = monitor pass word\n");
+                 "[PRD]\nhost = sap01\nsysnr = 00\nclient = 000 100\nlogon = monitor pass word\n");
   WriteFileBytes("SapRfc.ini",
-        "DEST=QAS\r\nTYPE=A\r\nASHOST=sap01\r\nSYSNR=00\r\n"
-        "* the system\r\nDEST = PRD\r\ntype = a\r\nashost = SAP01\r\nsysnr = 0\r\n"
-        "DEST=R3\nTYPE=R\nASHOST=sap01\nSYSNR=00\n"
-        "DEST=FAR\nTYPE=A\nASHOST=sap09\nSYSNR=03\n");
+                 "DEST=QAS\r\nTYPE=A\r\nASHOST=sap01\r\nSYSNR=00\r\n"
+                 "* the system\r\nDEST = PRD\r\ntype = a\r\nashost = SAP01\r\nsysnr = 0\r\n"
+                 "DEST=R3\nTYPE=R\nASHOST=sap01\nSYSNR=00\n"
+                 "DEST=FAR\nTYPE=A\nASHOST=sap09\nSYSNR=03\n");
   RfcErrorInfo error{};
   EXPECT_NE(lib->RfcOpenEx("CLIENT=100 USER=MONITOR PASSWD=pass word LANG=D DEST=PRD", &error), 0u);
   // QAS's entry leads to the same server: the entry, not the name, finds it.
@@ -196,9 +206,9 @@ TEST_F(LibraryTest, OpenExFindsTheSystemThroughSapRfcIniAndChecksTheLogon) {
 
 TEST_F(LibraryTest, RfcOpenLeavesTheLogonToTheFirstReceive) {
   WriteFileBytes("land.ini",
-        "[PRD]\nhost = sap01\nsysnr = 00\nclient = 000\n"
-        "logon = MONITOR secret\nlogon = other pw\n"
-        "GET_CPU_ALL = call_code 5\n");
+                 "[PRD]\nhost = sap01\nsysnr = 00\nclient = 000\n"
+                 "logon = MONITOR secret\nlogon = other pw\n"
+                 "GET_CPU_ALL = call_code 5\n");
   struct Case {
     const char* client;
     const char* user;
@@ -229,14 +239,14 @@ TEST_F(LibraryTest, RfcOpenLeavesTheLogonToTheFirstReceive) {
 
 TEST_F(LibraryTest, EachOutcomeAnswersWithItsCode) {
   WriteFileBytes("land.ini",
-        "[OK]\nhost = h\nsysnr = 1\ntop = synthetic 3\ncpu = synthetic 2\n"
-        "[FAIL]\nhost = h\nsysnr = 2\nGET_TOP_SINGLE = failure Collector not active\n"
-        "[EXC]\nhost = h\nsysnr = 3\nGET_TOP_SINGLE = exception NOT_AUTHORIZED\n"
-        "[SYS]\nhost = h\nsysnr = 4\nGET_TOP_SINGLE = system_exception SYSTEM_FAILURE\n"
-        "[CODE]\nhost = h\nsysnr = 5\nGET_TOP_SINGLE = code 7\n"
-        "[CODE3]\nhost = h\nsysnr = 6\nGET_TOP_SINGLE = code 3\n"
-        "[CALL]\nhost = h\nsysnr = 7\nGET_TOP_SINGLE = call_code 1\n"
-        "[BAD]\nhost = h\nsysnr = 8\nlogon = a b\nGET_TOP_SINGLE = exception X\n");
+                 "[OK]\nhost = h\nsysnr = 1\ntop = synthetic 3\ncpu = synthetic 2\n"
+                 "[FAIL]\nhost = h\nsysnr = 2\nGET_TOP_SINGLE = failure Collector not active\n"
+                 "[EXC]\nhost = h\nsysnr = 3\nGET_TOP_SINGLE = exception NOT_AUTHORIZED\n"
+                 "[SYS]\nhost = h\nsysnr = 4\nGET_TOP_SINGLE = system_exception SYSTEM_FAILURE\n"
+                 "[CODE]\nhost = h\nsysnr = 5\nGET_TOP_SINGLE = code 7\n"
+                 "[CODE3]\nhost = h\nsysnr = 6\nGET_TOP_SINGLE = code 3\n"
+                 "[CALL]\nhost = h\nsysnr = 7\nGET_TOP_SINGLE = call_code 1\n"
+                 "[BAD]\nhost = h\nsysnr = 8\nlogon = a b\nGET_TOP_SINGLE = exception X\n");
   struct Case {
     int sysnr;
     int code;
@@ -281,13 +291,14 @@ TEST_F(LibraryTest, EachOutcomeAnswersWithItsCode) {
 TEST_F(LibraryTest, BadRowDataFailsTheCallWithTheLine) {
   fs::create_directories("rows");
   WriteFileBytes("rows/top.csv",
-        "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\n"
-        "root,init,1,2,3,4\n"
-        "root,init,many,2,3,4\n");
-  WriteFileBytes("rows/good.csv", "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\nroot,init,1,2,3,4\n");
+                 "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\n"
+                 "root,init,1,2,3,4\n"
+                 "root,init,many,2,3,4\n");
+  WriteFileBytes("rows/good.csv",
+                 "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\nroot,init,1,2,3,4\n");
   WriteFileBytes("land.ini",
-        "[PRD]\nhost = h\nsysnr = 0\ntop = rows/top.csv\ncpu = rows/missing.csv\n"
-        "[QAS]\nhost = h\nsysnr = 1\ntop = rows/good.csv\n");
+                 "[PRD]\nhost = h\nsysnr = 0\ntop = rows/top.csv\ncpu = rows/missing.csv\n"
+                 "[QAS]\nhost = h\nsysnr = 1\ntop = rows/good.csv\n");
   RfcHandle prd = OpenServer("h", 0);
   Answer top = CallFunction(prd, "GET_TOP_SINGLE");
   EXPECT_EQ(top.code, 1);
@@ -311,7 +322,7 @@ TEST_F(LibraryTest, AbortOfARemoteOperationCallsTheHandler) {
     handlerCalls.clear();
     std::remove(kTraceFileName);
     WriteFileBytes("land.ini", std::string("[PRD]\nhost = h\nsysnr = 0\nabort = ") + operation +
-                          " Connection to partner broken\n");
+                                   " Connection to partner broken\n");
     WriteFileBytes("SapRfc.ini", "DEST=PRD\nTYPE=A\nASHOST=h\nSYSNR=00\n");
     InstallHandler();
     int result;
@@ -343,8 +354,9 @@ TEST_F(LibraryTest, AbortOfATableOperationAppliesWhileTheConnectionIsOpen) {
   for (const char* operation : {"RfcInstallStructure", "ItCreate", "ItGetLine", "ItDelete"}) {
     ResetForTests();
     handlerCalls.clear();
-    WriteFileBytes("land.ini", std::string("[PRD]\nhost = h\nsysnr = 0\ntop = synthetic 2\nabort = ") +
-                          operation + " no memory\n[QAS]\nhost = h\nsysnr = 1\n");
+    WriteFileBytes("land.ini",
+                   std::string("[PRD]\nhost = h\nsysnr = 0\ntop = synthetic 2\nabort = ") +
+                       operation + " no memory\n[QAS]\nhost = h\nsysnr = 1\n");
     InstallHandler();
     RfcTypeElement element{"TYPE", kRfcTypeInt2, 2, 0, 0};
     RfcTypeHandle type = 0;
@@ -363,7 +375,8 @@ TEST_F(LibraryTest, AbortOfATableOperationAppliesWhileTheConnectionIsOpen) {
     } else if (std::strcmp(operation, "ItCreate") == 0) {
       failed = lib->ItCreate("TF_TOP_SINGLE", 68, 0, 0) == nullptr;
     } else if (std::strcmp(operation, "ItGetLine") == 0) {
-      RfcTable tables[] = {{"TF_TOP_SINGLE", 13, type, 68, early, 0}, {nullptr, 0, 0, 0, nullptr, 0}};
+      RfcTable tables[] = {{"TF_TOP_SINGLE", 13, type, 68, early, 0},
+                           {nullptr, 0, 0, 0, nullptr, 0}};
       ASSERT_EQ(lib->RfcCall(prd, "GET_TOP_SINGLE", nullptr, tables), 0);
       ASSERT_EQ(lib->RfcReceive(prd, nullptr, tables, nullptr), 0);
       ASSERT_EQ(lib->ItFill(early), 2u);
@@ -414,7 +427,8 @@ TEST_F(LibraryTest, TablesHandRowsOutByNumber) {
 // Two tables of the same byte size but different row lengths, asked in
 // turn: each answers with its own row count and its own last row.
 TEST_F(LibraryTest, EachTableCountsItsOwnRows) {
-  WriteFileBytes("land.ini", "[PRD]\nhost = h\nsysnr = 0\ntop = synthetic 12\ncpu = synthetic 17\n");
+  WriteFileBytes("land.ini",
+                 "[PRD]\nhost = h\nsysnr = 0\ntop = synthetic 12\ncpu = synthetic 17\n");
   RfcTableHandle top = lib->ItCreate("TF_TOP_SINGLE", 68, 0, 0);
   RfcTableHandle cpu = lib->ItCreate("TF_CPU_ALL", 48, 0, 0);
   RfcHandle handle = OpenServer("h", 0);
@@ -458,8 +472,9 @@ TEST_F(LibraryTest, CallLogLines) {
   lib->RfcEnvironment(nullptr);
   RfcHandle handle = OpenServer("sap01", 0, "000", "MONITOR     ", "a]b\nc");
   RfcGatewayRecord gateway{nullptr, const_cast<char*>("sapgw00")};
-  RfcOptionsRecord options{const_cast<char*>("R2"), 1, &gateway, nullptr, const_cast<char*>("u"),
-                           const_cast<char*>("p"), const_cast<char*>("D"), 0};
+  RfcOptionsRecord options{
+      const_cast<char*>("R2"), 1, &gateway, nullptr, const_cast<char*>("u"), const_cast<char*>("p"),
+      const_cast<char*>("D"),  0};
   lib->RfcOpen(&options);
   lib->RfcOpenEx("CLIENT=000 USER=X PASSWD=a b LANG=D DEST=PRD", nullptr);
   RfcTypeHandle type = 0;

@@ -126,14 +126,16 @@ bool AppendLiveTopRows(Rows* rows, std::string* error) {
   }
   std::this_thread::sleep_for(kSampleWindow);
   std::map<std::string, ProcessSample> second = SampleProcesses();
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime).count();
+  double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime).count();
   rows->rowLength = kTopSingleLayout.rowLength;
   for (const auto& [pid, sample] : second) {
     ProcessStatus status;
     if (!ReadProcessStatus(pid, &status)) continue;  // the process has ended
     auto before = first.find(pid);
     std::uint64_t delta = before != first.end() && sample.ticks >= before->second.ticks
-                              ? sample.ticks - before->second.ticks : 0;
+                              ? sample.ticks - before->second.ticks
+                              : 0;
     // Hundredths of a percent of one processor.
     long long util = static_cast<long long>(delta * 10000.0 / ticksPerSecond / seconds + 0.5);
     AppendLiveProcessRow({.pid = std::atoll(pid.c_str()),
@@ -171,7 +173,8 @@ bool SampleCpu(CpuSample* sample) {
   sample->idle = f[3] + f[4];
   sample->total = sample->user + sample->system + sample->idle + f[7];
   std::size_t at = text.find("\nintr ");
-  if (at != std::string::npos) sample->interrupts = std::strtoull(text.c_str() + at + 6, nullptr, 10);
+  if (at != std::string::npos)
+    sample->interrupts = std::strtoull(text.c_str() + at + 6, nullptr, 10);
   at = text.find("\nctxt ");
   if (at != std::string::npos) sample->switches = std::strtoull(text.c_str() + at + 6, nullptr, 10);
   return true;
@@ -192,7 +195,8 @@ bool AppendLiveCpuRow(Rows* rows, std::string* error) {
     *error = "cannot read /proc/stat";
     return false;
   }
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime).count();
+  double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime).count();
   double total = second.total > first.total ? static_cast<double>(second.total - first.total) : 1.0;
   auto percent = [&](unsigned long long a, unsigned long long b) {
     return b >= a ? static_cast<std::int64_t>((b - a) * 100.0 / total + 0.5) : 0;
@@ -213,9 +217,12 @@ bool AppendLiveCpuRow(Rows* rows, std::string* error) {
   unsigned char* row = rows->bytes.data() + old;
   PutInteger(row, *FindField(layout, "TYPE"), 1);
   PutInteger(row, *FindField(layout, "NBR_CPU"), processors > 0 ? processors : 1);
-  PutInteger(row, *FindField(layout, "LOAD1_AVG"), Clamp32(static_cast<long long>(load[0] * 100 + 0.5)));
-  PutInteger(row, *FindField(layout, "LOAD5_AVG"), Clamp32(static_cast<long long>(load[1] * 100 + 0.5)));
-  PutInteger(row, *FindField(layout, "LOAD15_AVG"), Clamp32(static_cast<long long>(load[2] * 100 + 0.5)));
+  PutInteger(row, *FindField(layout, "LOAD1_AVG"),
+             Clamp32(static_cast<long long>(load[0] * 100 + 0.5)));
+  PutInteger(row, *FindField(layout, "LOAD5_AVG"),
+             Clamp32(static_cast<long long>(load[1] * 100 + 0.5)));
+  PutInteger(row, *FindField(layout, "LOAD15_AVG"),
+             Clamp32(static_cast<long long>(load[2] * 100 + 0.5)));
   PutInteger(row, *FindField(layout, "INT_SEC"), perSecond(first.interrupts, second.interrupts));
   PutInteger(row, *FindField(layout, "SYSC_SEC"), 0);  // not counted by this kernel interface
   PutInteger(row, *FindField(layout, "CS_SEC"), perSecond(first.switches, second.switches));

@@ -136,8 +136,8 @@ void MemoryKb(HANDLE process, long long* workingSetKb, long long* privateKb) {
   *privateKb = static_cast<long long>(privateBytes / 1024);
 }
 
-void AppendProcessRow(const ProcessEntry& p, HANDLE process, std::uint64_t ticks,
-                      long long util, Rows* rows) {
+void AppendProcessRow(const ProcessEntry& p, HANDLE process, std::uint64_t ticks, long long util,
+                      Rows* rows) {
   LiveProcess row{.pid = p.pid,
                   .user = OwnerName(process),
                   .command = p.image,
@@ -175,7 +175,8 @@ bool AppendLiveTopRows(Rows* rows, std::string* error) {
     bool readable = process.valid() && ProcessorTicks(process.get(), &ticks);
     auto earlier = first.find(p.pid);
     std::uint64_t delta = readable && earlier != first.end() && ticks >= earlier->second
-                              ? ticks - earlier->second : 0;
+                              ? ticks - earlier->second
+                              : 0;
     // Hundredths of a percent of one processor.
     long long util = static_cast<long long>(delta * 10000.0 / kTicksPerSecond / seconds + 0.5);
     AppendProcessRow(p, readable ? process.get() : nullptr, ticks, util, rows);

@@ -21,11 +21,16 @@ void SetConnectField(ConnectFields* fields, std::string_view piece) {
   std::size_t equals = piece.find('=');
   std::string_view key = piece.substr(0, equals);
   std::string value(piece.substr(equals + 1));
-  if (key == "CLIENT") fields->client = value;
-  else if (key == "USER") fields->user = value;
-  else if (key == "PASSWD") fields->passwd = value;
-  else if (key == "LANG") fields->lang = value;
-  else if (key == "DEST") fields->dest = value;
+  if (key == "CLIENT")
+    fields->client = value;
+  else if (key == "USER")
+    fields->user = value;
+  else if (key == "PASSWD")
+    fields->passwd = value;
+  else if (key == "LANG")
+    fields->lang = value;
+  else if (key == "DEST")
+    fields->dest = value;
 }
 
 }  // namespace
@@ -34,8 +39,8 @@ ConnectFields ParseConnectString(std::string_view connect) {
   ConnectFields fields;
   std::size_t start = 0;
   for (std::size_t i = 0; i <= connect.size(); ++i) {
-    bool split = i == connect.size() ||
-                 (connect[i] == ' ' && StartsWithConnectKey(connect.substr(i + 1)));
+    bool split =
+        i == connect.size() || (connect[i] == ' ' && StartsWithConnectKey(connect.substr(i + 1)));
     if (!split) continue;
     std::string_view piece = connect.substr(start, i - start);
     if (StartsWithConnectKey(piece)) SetConnectField(&fields, piece);
@@ -66,9 +71,12 @@ std::vector<DestinationEntry> ParseSapRfcIni(std::string_view bytes) {
     }
     if (entries.empty()) continue;
     DestinationEntry& entry = entries.back();
-    if (EqualsIgnoreCase(key, "TYPE")) entry.type = value;
-    else if (EqualsIgnoreCase(key, "ASHOST")) entry.ashost = value;
-    else if (EqualsIgnoreCase(key, "SYSNR")) entry.sysnr = value;
+    if (EqualsIgnoreCase(key, "TYPE"))
+      entry.type = value;
+    else if (EqualsIgnoreCase(key, "ASHOST"))
+      entry.ashost = value;
+    else if (EqualsIgnoreCase(key, "SYSNR"))
+      entry.sysnr = value;
   }
   return entries;
 }

@@ -19,8 +19,7 @@ RfcHandle SimRfcOpenEx(const char* connect, RfcErrorInfo* error);
 int SimRfcInstallStructure(const char* name, const RfcTypeElement* elements, unsigned count,
                            RfcTypeHandle* handle);
 // Creates an empty table of rowLength-byte rows; null on failure.
-RfcTableHandle SimItCreate(const char* name, unsigned rowLength, unsigned occurs,
-                           unsigned memsize);
+RfcTableHandle SimItCreate(const char* name, unsigned rowLength, unsigned occurs, unsigned memsize);
 // Sends a call: 0, or the configured call_code, or 1 for a bad handle/abort.
 int SimRfcCall(RfcHandle connection, const char* function, RfcParameter* exporting,
                RfcTable* tables);

@@ -79,13 +79,17 @@ void LogOpen(const RfcOptionsRecord* options) {
   } else {
     const auto* server = static_cast<const RfcServerRecord*>(options->connection);
     line.Text("host", server != nullptr ? server->hostname : nullptr);
-    if (server != nullptr) line.Number("sysnr", server->sysnr);
-    else line.Word("sysnr", "null");
+    if (server != nullptr)
+      line.Number("sysnr", server->sysnr);
+    else
+      line.Word("sysnr", "null");
     line.Text("gwhost", server != nullptr ? server->gatewayHost : nullptr)
         .Text("gwservice", server != nullptr ? server->gatewayService : nullptr);
   }
-  line.Text("client", options->client).Text("user", options->user)
-      .Text("passwd", options->password).Text("lang", options->language)
+  line.Text("client", options->client)
+      .Text("user", options->user)
+      .Text("passwd", options->password)
+      .Text("lang", options->language)
       .Number("trace", options->trace);
   WriteCallLog(line);
 }
@@ -136,9 +140,9 @@ RfcHandle SimRfcOpen(RfcOptionsRecord* options) {
   if (ApplyAbort(system, "RfcOpen", true)) return 0;
   // The logon is only checked by the first remote call, as a real gateway
   // connection defers it.
-  return AddConnection(*system, LogonFault(*system, TextOrEmpty(options->client),
-                                           TextOrEmpty(options->user),
-                                           TextOrEmpty(options->password)));
+  return AddConnection(*system,
+                       LogonFault(*system, TextOrEmpty(options->client), TextOrEmpty(options->user),
+                                  TextOrEmpty(options->password)));
 }
 
 RfcHandle SimRfcOpenEx(const char* connect, RfcErrorInfo* error) {
@@ -167,7 +171,8 @@ RfcHandle SimRfcOpenEx(const char* connect, RfcErrorInfo* error) {
   }
   int number = static_cast<int>(sysnr);
   const System* system = FindByServer(TheLandscape(), entry->ashost, number);
-  if (system == nullptr) return FailOpen("RfcOpenEx", ServerNotReached(entry->ashost, number), error);
+  if (system == nullptr)
+    return FailOpen("RfcOpenEx", ServerNotReached(entry->ashost, number), error);
   DelayFor(*system);
   if (ApplyAbort(system, "RfcOpenEx", true)) {
     if (error != nullptr) *error = TheState().lastError;
@@ -186,11 +191,16 @@ void ReceivedValue(std::string_view name, std::int32_t* number, std::string* tex
 #endif
   *number = 0;
   text->clear();
-  if (name == "ACTIVEFLAG" || name == "DETAILSCOLL") *number = 1;
-  else if (name == "INTERVAL" || name == "LASTCOLLINT" || name == "NORMCOLLINT") *number = 10;
-  else if (name == "F_CPU_ALL_READ" || name == "F_TOP_SINGLE_READ") *text = "X";
-  else if (name == "LASTCOLLWRT") *text = TraceStamp();
-  else if (name == "OP_SYSTEM") *text = kOpSystem;
+  if (name == "ACTIVEFLAG" || name == "DETAILSCOLL")
+    *number = 1;
+  else if (name == "INTERVAL" || name == "LASTCOLLINT" || name == "NORMCOLLINT")
+    *number = 10;
+  else if (name == "F_CPU_ALL_READ" || name == "F_TOP_SINGLE_READ")
+    *text = "X";
+  else if (name == "LASTCOLLWRT")
+    *text = TraceStamp();
+  else if (name == "OP_SYSTEM")
+    *text = kOpSystem;
 }
 
 namespace {
@@ -221,8 +231,10 @@ bool ProduceRows(const RowSource& source, const RowLayout& layout, Rows* rows,
     case RowSource::kNone:
       return true;
     case RowSource::kSynthetic:
-      if (&layout == &kTopSingleLayout) AppendSyntheticTopRows(source.count, rows);
-      else AppendSyntheticCpuRows(source.count, rows);
+      if (&layout == &kTopSingleLayout)
+        AppendSyntheticTopRows(source.count, rows);
+      else
+        AppendSyntheticCpuRows(source.count, rows);
       return true;
     case RowSource::kLive: {
       std::string error;
@@ -364,8 +376,7 @@ int AnswerCall(const System& system, const std::string& function, RfcParameter* 
 
 }  // namespace
 
-int SimRfcCall(RfcHandle handle, const char* function, RfcParameter* exporting,
-               RfcTable* tables) {
+int SimRfcCall(RfcHandle handle, const char* function, RfcParameter* exporting, RfcTable* tables) {
   (void)exporting;
   (void)tables;
   if (CallLogEnabled()) {
@@ -394,8 +405,7 @@ int SimRfcCall(RfcHandle handle, const char* function, RfcParameter* exporting,
   return kRfcOk;
 }
 
-int SimRfcReceive(RfcHandle handle, RfcParameter* importing, RfcTable* tables,
-                  char** exception) {
+int SimRfcReceive(RfcHandle handle, RfcParameter* importing, RfcTable* tables, char** exception) {
   if (CallLogEnabled()) WriteCallLog(CallLine("RfcReceive").Number("handle", handle));
   Connection* connection = FindConnection(handle);
   if (connection == nullptr) {

@@ -10,42 +10,55 @@ namespace rfcsim {
 namespace {
 
 constexpr FieldSpec kTopSingleFields[] = {
-    {"TYPE", FieldSpec::kInt2, 0, 2, false},
-    {"SUBTYPE", FieldSpec::kInt2, 2, 2, false},
-    {"SERIALNR", FieldSpec::kInt2, 4, 2, false},
-    {"PROC_ID", FieldSpec::kInt4, 8, 4, false},
-    {"USERNAME", FieldSpec::kChar, 12, 12, true},
-    {"COMMAND", FieldSpec::kChar, 24, 20, true},
-    {"CPU_UTIL", FieldSpec::kInt4, 44, 4, true},
-    {"CPU_TIME", FieldSpec::kChar, 48, 8, true},
-    {"RES_SIZE", FieldSpec::kInt4, 56, 4, true},
-    {"PRIORITY", FieldSpec::kInt4, 60, 4, false},
+    {"TYPE", FieldSpec::kInt2, 0, 2, false},       {"SUBTYPE", FieldSpec::kInt2, 2, 2, false},
+    {"SERIALNR", FieldSpec::kInt2, 4, 2, false},   {"PROC_ID", FieldSpec::kInt4, 8, 4, false},
+    {"USERNAME", FieldSpec::kChar, 12, 12, true},  {"COMMAND", FieldSpec::kChar, 24, 20, true},
+    {"CPU_UTIL", FieldSpec::kInt4, 44, 4, true},   {"CPU_TIME", FieldSpec::kChar, 48, 8, true},
+    {"RES_SIZE", FieldSpec::kInt4, 56, 4, true},   {"PRIORITY", FieldSpec::kInt4, 60, 4, false},
     {"PRIV_PAGES", FieldSpec::kInt4, 64, 4, true},
 };
 
 constexpr FieldSpec kCpuAllFields[] = {
-    {"TYPE", FieldSpec::kInt2, 0, 2, false},
-    {"SUBTYPE", FieldSpec::kInt2, 2, 2, false},
-    {"SERIALNR", FieldSpec::kInt2, 4, 2, false},
-    {"NBR_CPU", FieldSpec::kInt4, 8, 4, false},
-    {"LOAD1_AVG", FieldSpec::kInt4, 12, 4, false},
-    {"LOAD5_AVG", FieldSpec::kInt4, 16, 4, false},
-    {"LOAD15_AVG", FieldSpec::kInt4, 20, 4, false},
-    {"INT_SEC", FieldSpec::kInt4, 24, 4, false},
-    {"SYSC_SEC", FieldSpec::kInt4, 28, 4, false},
-    {"CS_SEC", FieldSpec::kInt4, 32, 4, false},
-    {"USR_TOTAL", FieldSpec::kInt4, 36, 4, false},
-    {"SYS_TOTAL", FieldSpec::kInt4, 40, 4, false},
+    {"TYPE", FieldSpec::kInt2, 0, 2, false},        {"SUBTYPE", FieldSpec::kInt2, 2, 2, false},
+    {"SERIALNR", FieldSpec::kInt2, 4, 2, false},    {"NBR_CPU", FieldSpec::kInt4, 8, 4, false},
+    {"LOAD1_AVG", FieldSpec::kInt4, 12, 4, false},  {"LOAD5_AVG", FieldSpec::kInt4, 16, 4, false},
+    {"LOAD15_AVG", FieldSpec::kInt4, 20, 4, false}, {"INT_SEC", FieldSpec::kInt4, 24, 4, false},
+    {"SYSC_SEC", FieldSpec::kInt4, 28, 4, false},   {"CS_SEC", FieldSpec::kInt4, 32, 4, false},
+    {"USR_TOTAL", FieldSpec::kInt4, 36, 4, false},  {"SYS_TOTAL", FieldSpec::kInt4, 40, 4, false},
     {"IDLE_TOTAL", FieldSpec::kInt4, 44, 4, false},
 };
 
 const FieldSpec& Field(const RowLayout& layout, std::size_t index) { return layout.fields[index]; }
 
 // Field indexes of the layouts above, for the row builders.
-enum TopIndex { kTopType, kTopSubtype, kTopSerial, kTopProcId, kTopUser, kTopCommand,
-                kTopCpuUtil, kTopCpuTime, kTopResSize, kTopPriority, kTopPrivPages };
-enum CpuIndex { kCpuType, kCpuSubtype, kCpuSerial, kCpuNbr, kCpuLoad1, kCpuLoad5, kCpuLoad15,
-                kCpuInt, kCpuSysc, kCpuCs, kCpuUsr, kCpuSys, kCpuIdle };
+enum TopIndex {
+  kTopType,
+  kTopSubtype,
+  kTopSerial,
+  kTopProcId,
+  kTopUser,
+  kTopCommand,
+  kTopCpuUtil,
+  kTopCpuTime,
+  kTopResSize,
+  kTopPriority,
+  kTopPrivPages
+};
+enum CpuIndex {
+  kCpuType,
+  kCpuSubtype,
+  kCpuSerial,
+  kCpuNbr,
+  kCpuLoad1,
+  kCpuLoad5,
+  kCpuLoad15,
+  kCpuInt,
+  kCpuSysc,
+  kCpuCs,
+  kCpuUsr,
+  kCpuSys,
+  kCpuIdle
+};
 
 // Stores an integer of the field's own size at `offset` of `row`.
 template <typename Int>
@@ -190,9 +203,9 @@ void AppendSyntheticTopRows(std::uint64_t count, Rows* rows) {
   static constexpr PaddedText<kUserLength> kUsers[] = {
       PaddedText<kUserLength>("SAPADM"), PaddedText<kUserLength>("ROOT"),
       PaddedText<kUserLength>("DAEMON"), PaddedText<kUserLength>("ORACLE")};
-  static constexpr PaddedText<kCommandLength> kCommands[] = {
-      PaddedText<kCommandLength>("dw.sap"), PaddedText<kCommandLength>("bash"),
-      PaddedText<kCommandLength>("java")};
+  static constexpr PaddedText<kCommandLength> kCommands[] = {PaddedText<kCommandLength>("dw.sap"),
+                                                             PaddedText<kCommandLength>("bash"),
+                                                             PaddedText<kCommandLength>("java")};
   static_assert(TopField(kTopType).kind == FieldSpec::kInt2 &&
                 TopField(kTopSubtype).kind == FieldSpec::kInt2 &&
                 TopField(kTopSerial).kind == FieldSpec::kInt2);
@@ -204,7 +217,12 @@ void AppendSyntheticTopRows(std::uint64_t count, Rows* rows) {
   TextCycle cpuTime(1000);
   static_assert(TopField(kTopCpuTime).length == sizeof cpuTime.text);
   AppendRowsInPieces(rows, count, [&](unsigned char* row, std::uint64_t i) {
-    mod3.Next(); mod4.Next(); mod100.Next(); mod200.Next(); mod500.Next(); cpuTime.Next();
+    mod3.Next();
+    mod4.Next();
+    mod100.Next();
+    mod200.Next();
+    mod500.Next();
+    cpuTime.Next();
     mod10000.Next();
     Store<std::int16_t>(row, TopField(kTopType).offset, 1);
     Store<std::int16_t>(row, TopField(kTopSubtype).offset, 0);

@@ -23,8 +23,8 @@ std::int16_t Int2(const Rows& rows, std::size_t row, unsigned offset) {
 }
 
 std::string Chars(const Rows& rows, std::size_t row, unsigned offset, unsigned length) {
-  return std::string(reinterpret_cast<const char*>(rows.bytes.data() + row * rows.rowLength + offset),
-                     length);
+  return std::string(
+      reinterpret_cast<const char*>(rows.bytes.data() + row * rows.rowLength + offset), length);
 }
 
 TEST(CsvRowsTest, TopSingleRowsLandAtTheirOffsets) {
@@ -76,16 +76,16 @@ TEST(CsvRowsTest, BadDataNamesThePhysicalLine) {
     std::string bytes;
     std::size_t line;
   } cases[] = {
-      {"", 1},                                                     // no header
+      {"", 1},                                                          // no header
       {"USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE\na,b,1,2,3\n", 1},  // PRIV_PAGES missing
       {"USERNAME,username,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\n", 1},  // twice
-      {header + "a,b,1,2,3\n", 2},                                 // too few fields
-      {header + "a,b,1,2,3,4,5\n", 2},                             // too many fields
-      {header + "\na,b,1,2,3,4\n\na,b,1x,2,3,4\n", 5},             // not a number
-      {header + "a,b,- 1,2,3,4\n", 2},                             // sign apart from digits
-      {header + "a,b,2147483648,2,3,4\n", 2},                      // out of int4 range
-      {header + "a,\"b\nc\",1,2,3,4\na,b,1,2,3,\"4\n", 4},         // unterminated quote
-      {header + "a,\"b\"x,1,2,3,4\n", 2},                          // text after closing quote
+      {header + "a,b,1,2,3\n", 2},                                               // too few fields
+      {header + "a,b,1,2,3,4,5\n", 2},                                           // too many fields
+      {header + "\na,b,1,2,3,4\n\na,b,1x,2,3,4\n", 5},                           // not a number
+      {header + "a,b,- 1,2,3,4\n", 2},                      // sign apart from digits
+      {header + "a,b,2147483648,2,3,4\n", 2},               // out of int4 range
+      {header + "a,\"b\nc\",1,2,3,4\na,b,1,2,3,\"4\n", 4},  // unterminated quote
+      {header + "a,\"b\"x,1,2,3,4\n", 2},                   // text after closing quote
       {"TYPE,USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\n40000,a,b,1,2,3,4\n", 2},
   };
   for (const Case& c : cases) {
@@ -235,8 +235,8 @@ TEST(LiveRowsTest, ListsThisProcess) {
   for (std::size_t r = 0; r < rows.Count(); ++r) {
     if (Chars(rows, r, 24, 13) == "rfcsim_tests ") {
       found = true;
-      EXPECT_GT(Int4(rows, r, 56), 0);                 // resident KB
-      EXPECT_NE(Chars(rows, r, 48, 8).back(), ' ');    // right-aligned seconds
+      EXPECT_GT(Int4(rows, r, 56), 0);               // resident KB
+      EXPECT_NE(Chars(rows, r, 48, 8).back(), ' ');  // right-aligned seconds
       EXPECT_GE(Int4(rows, r, 44), 0);
     }
   }

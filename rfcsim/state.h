@@ -29,7 +29,7 @@ struct Connection {
   const System* system = nullptr;
   std::string logonFault;  // RfcOpen: the fault the first receive reports
   bool callPending = false;
-  std::string function;    // the function of the pending call
+  std::string function;  // the function of the pending call
 };
 
 struct State {
@@ -38,10 +38,10 @@ struct State {
   RfcErrorHandler handler = nullptr;
   std::map<RfcHandle, Connection> connections;
   RfcHandle nextHandle = 1;
-  RfcHandle lastOpened = 0;              // 0 once it is closed
+  RfcHandle lastOpened = 0;  // 0 once it is closed
   const System* lastOpenedSystem = nullptr;
   std::unordered_map<const void*, std::unique_ptr<Table>> tables;
-  const Table* lastTable = nullptr;      // cache for row-by-row access
+  const Table* lastTable = nullptr;  // cache for row-by-row access
   unsigned nextTableId = 1;
   RfcTypeHandle nextTypeHandle = 1;
   RfcErrorInfo lastError{};

@@ -35,8 +35,8 @@ constexpr UpperTable kUpper;
 // The value after `key` in the parameter text, cut before its first blank or
 // comma. The key is searched in the upper-cased copy, the value taken from
 // the raw copy at the same place.
-std::string ReadFilterValue(const std::string& parameterText,
-                            const std::string& rawParameterText, const char* key) {
+std::string ReadFilterValue(const std::string& parameterText, const std::string& rawParameterText,
+                            const char* key) {
   std::size_t at = parameterText.find(key);
   if (at == std::string::npos) return "";
   std::size_t start = at + std::strlen(key);
@@ -206,12 +206,10 @@ RowSelection MakeRowSelection(const ProcessFilter& filter, const std::string& de
 
 bool RowMatchesFilter(const unsigned char* row, const RowSelection& selection) {
   using namespace top_single;
-  if (selection.user.active &&
-      !MatchesText(row + kUsername, kUsernameLength, selection.user)) {
+  if (selection.user.active && !MatchesText(row + kUsername, kUsernameLength, selection.user)) {
     return false;
   }
-  if (selection.process.active &&
-      !MatchesText(row + kCommand, kCommandLength, selection.process)) {
+  if (selection.process.active && !MatchesText(row + kCommand, kCommandLength, selection.process)) {
     return false;
   }
   return true;
@@ -237,8 +235,7 @@ std::int64_t ReadCpuTime(const char* text, std::size_t length) {
   return negative ? -value : value;
 }
 
-void AddProcessRow(const unsigned char* row, const RowSelection& selection,
-                   ProcessTotals* totals) {
+void AddProcessRow(const unsigned char* row, const RowSelection& selection, ProcessTotals* totals) {
   using namespace top_single;
   std::int64_t cpuUtil = NotNegative(ReadInt32(row, kCpuUtil));
   if (!selection.anyFilter && IsSystemRow(row, selection.upperDestination)) {

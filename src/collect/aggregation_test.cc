@@ -40,7 +40,7 @@ TEST(ReadProcessFilter, TakesValuesUpToBlankOrComma) {
       {"USER=a b", "A", "", "a"},
       {"XUSER=abc", "ABC", "", "abc"},  // a plain substring search
       {"USER=", "", "", ""},
-      {"USER= x", "", "", ""},          // a value that begins with a blank is none
+      {"USER= x", "", "", ""},  // a value that begins with a blank is none
       {"USER=,PROC=dw", "", "DW", "dw"},
       {"USER=sapadm,PROC=", "SAPADM", "", "sapadm"},
       {"USER=sapadm,PROC= dw", "SAPADM", "", "sapadm"},
@@ -198,17 +198,17 @@ TEST(RowTests, AgreeWithThePlainMeaningOnGeneratedRows) {
       if (next(2) == 0 && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     std::size_t field = next(2) == 0 ? top_single::kUsername : top_single::kCommand;
-    std::size_t length = field == top_single::kUsername ? top_single::kUsernameLength
-                                                        : top_single::kCommandLength;
+    std::size_t length =
+        field == top_single::kUsername ? top_single::kUsernameLength : top_single::kCommandLength;
     if (planted.size() <= length && next(3) != 0) {
       row.replace(field + next(static_cast<std::uint32_t>(length - planted.size() + 1)),
                   planted.size(), planted);
     }
     if (next(4) == 0) row[field + next(static_cast<std::uint32_t>(length))] = '\0';
 
-    bool expected = ContainsPlainly(row, top_single::kUsername, top_single::kUsernameLength,
-                                    needle) ||
-                    ContainsPlainly(row, top_single::kCommand, top_single::kCommandLength, needle);
+    bool expected =
+        ContainsPlainly(row, top_single::kUsername, top_single::kUsernameLength, needle) ||
+        ContainsPlainly(row, top_single::kCommand, top_single::kCommandLength, needle);
     ASSERT_EQ(IsSystemRow(Bytes(row), needle), expected)
         << "needle [" << needle << "] user [" << row.substr(top_single::kUsername, 12)
         << "] command [" << row.substr(top_single::kCommand, 20) << "]";
@@ -219,14 +219,12 @@ TEST(RowTests, AgreeWithThePlainMeaningOnGeneratedRows) {
     ProcessFilter filter;
     (user ? filter.userFilter : filter.processFilter) = value;
     RowSelection selection = MakeRowSelection(filter, "PRD");
-    bool matches = user ? MatchesPlainly(row, top_single::kUsername,
-                                         top_single::kUsernameLength, value)
-                        : MatchesPlainly(row, top_single::kCommand,
-                                         top_single::kCommandLength, value);
+    bool matches =
+        user ? MatchesPlainly(row, top_single::kUsername, top_single::kUsernameLength, value)
+             : MatchesPlainly(row, top_single::kCommand, top_single::kCommandLength, value);
     ASSERT_EQ(RowMatchesFilter(Bytes(row), selection), matches)
-        << (user ? "USER=" : "PROC=") << value << " user ["
-        << row.substr(top_single::kUsername, 12) << "] command ["
-        << row.substr(top_single::kCommand, 20) << "]";
+        << (user ? "USER=" : "PROC=") << value << " user [" << row.substr(top_single::kUsername, 12)
+        << "] command [" << row.substr(top_single::kCommand, 20) << "]";
     matchedRows += matches;
   }
   // Both answers occur often, so the agreement says something.
@@ -240,8 +238,8 @@ TEST(ReadCpuTime, ReadsLeadingDecimalDigits) {
     const char* text;
     long long value;
   } cases[] = {
-      {"   12345", 12345}, {"        ", 0},  {"12345678", 12345678}, {"  -00042", -42},
-      {"  +7    ", 7},     {"\t 42x9  ", 42}, {"abc12   ", 0},         {"  - 5   ", 0},
+      {"   12345", 12345}, {"        ", 0},   {"12345678", 12345678}, {"  -00042", -42},
+      {"  +7    ", 7},     {"\t 42x9  ", 42}, {"abc12   ", 0},        {"  - 5   ", 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ReadCpuTime(c.text, 8), c.value) << "[" << c.text << "]";
@@ -340,8 +338,8 @@ TEST(Structures, DescriptionsMatchTheRowLayouts) {
   using namespace cpu_all;
   EXPECT_EQ(NaturalOffsets(kCpuAllElements, &end),
             (std::vector<std::size_t>{cpu_all::kType, cpu_all::kSubtype, cpu_all::kSerialNr,
-                                      kNbrCpu, kLoad1Avg, kLoad5Avg, kLoad15Avg, kIntSec,
-                                      kSyscSec, kCsSec, kUsrTotal, kSysTotal, kIdleTotal}));
+                                      kNbrCpu, kLoad1Avg, kLoad5Avg, kLoad15Avg, kIntSec, kSyscSec,
+                                      kCsSec, kUsrTotal, kSysTotal, kIdleTotal}));
   EXPECT_EQ(end, kCpuAllRowLength);
   EXPECT_STREQ(kCpuAllElements[12].name, "IDLE_TOTAL");
 }

@@ -30,15 +30,31 @@ struct StepDescription {
   const char* itDeleteOperation;
 };
 
-const StepDescription kCpuAllStep = {
-    "CPU_ALL",  kCpuAllElements,  13,   &RfcAccess::cpuAllType,
-    "TF_CPU_ALL", kCpuAllRowLength, "GET_CPU_ALL", "F_CPU_ALL_READ",
-    true,       "ItCreate TF_CPU_ALL", "ItGetLine TF_CPU_ALL", "ItDelete TF_CPU_ALL"};
+const StepDescription kCpuAllStep = {"CPU_ALL",
+                                     kCpuAllElements,
+                                     13,
+                                     &RfcAccess::cpuAllType,
+                                     "TF_CPU_ALL",
+                                     kCpuAllRowLength,
+                                     "GET_CPU_ALL",
+                                     "F_CPU_ALL_READ",
+                                     true,
+                                     "ItCreate TF_CPU_ALL",
+                                     "ItGetLine TF_CPU_ALL",
+                                     "ItDelete TF_CPU_ALL"};
 
-const StepDescription kTopSingleStep = {
-    "TOP_SINGLE", kTopSingleElements, 11, &RfcAccess::topSingleType,
-    "TF_TOP_SINGLE", kTopSingleRowLength, "GET_TOP_SINGLE", "F_TOP_SINGLE_READ",
-    false, "ItCreate TF_TOP_SINGLE", "ItGetLine TF_TOP_SINGLE", "ItDelete TF_TOP_SINGLE"};
+const StepDescription kTopSingleStep = {"TOP_SINGLE",
+                                        kTopSingleElements,
+                                        11,
+                                        &RfcAccess::topSingleType,
+                                        "TF_TOP_SINGLE",
+                                        kTopSingleRowLength,
+                                        "GET_TOP_SINGLE",
+                                        "F_TOP_SINGLE_READ",
+                                        false,
+                                        "ItCreate TF_TOP_SINGLE",
+                                        "ItGetLine TF_TOP_SINGLE",
+                                        "ItDelete TF_TOP_SINGLE"};
 
 // The fixed local selection sent to both function modules.
 struct SentValues {
@@ -104,10 +120,9 @@ int CallFunction(RfcAccess& rfc, RfcHandle connection, const StepDescription& st
       Parameter("LOGICAL_DESTINATION", kRfcTypeChar, sizeof sent.logicalDestination,
                 sent.logicalDestination),
       RfcParameter{}};
-  RfcTable tables[] = {
-      RfcTable{step.tableName, static_cast<unsigned>(std::strlen(step.tableName)),
-               rfc.*step.typeHandle, step.rowLength, table, 0},
-      RfcTable{}};
+  RfcTable tables[] = {RfcTable{step.tableName, static_cast<unsigned>(std::strlen(step.tableName)),
+                                rfc.*step.typeHandle, step.rowLength, table, 0},
+                       RfcTable{}};
 
   int result = rfc.library->RfcCall(connection, step.function, exporting, tables);
   if (result != kRfcOk) return result;
@@ -138,8 +153,7 @@ int CallFunction(RfcAccess& rfc, RfcHandle connection, const StepDescription& st
 // Fetches rows 1 to n, the row count read again before each row, and hands
 // each to `takeRow`. False when a row could not be fetched.
 template <typename TakeRow>
-bool FetchRows(RfcAccess& rfc, const StepDescription& step, RfcTableHandle table,
-               TakeRow takeRow) {
+bool FetchRows(RfcAccess& rfc, const StepDescription& step, RfcTableHandle table, TakeRow takeRow) {
   for (unsigned line = 1; line <= rfc.library->ItFill(table); ++line) {
     void* row = rfc.library->ItGetLine(table, line);
     if (row == nullptr) {
@@ -155,8 +169,8 @@ bool FetchRows(RfcAccess& rfc, const StepDescription& step, RfcTableHandle table
 // the table; a remote failure appends its error text to out.text unescaped
 // (it becomes the text of an error document, which escapes it).
 template <typename OnSuccess>
-int RunStep(RfcAccess& rfc, RfcHandle connection, const StepDescription& step,
-            SensorOutput& out, RunStatus& status, OnSuccess onSuccess) {
+int RunStep(RfcAccess& rfc, RfcHandle connection, const StepDescription& step, SensorOutput& out,
+            RunStatus& status, OnSuccess onSuccess) {
   RfcTableHandle table = rfc.library->ItCreate(step.tableName, step.rowLength, 0, 0);
   if (table == nullptr) {
     rfc.reportError(step.itCreateOperation);
@@ -183,8 +197,8 @@ int CollectCpuAll(RfcAccess& rfc, RfcHandle connection, SensorOutput& out, RunSt
   });
 }
 
-int CollectTopSingle(RfcAccess& rfc, RfcHandle connection, ReadingTarget& target,
-                     SensorOutput& out, Console& console, RunStatus& status) {
+int CollectTopSingle(RfcAccess& rfc, RfcHandle connection, ReadingTarget& target, SensorOutput& out,
+                     Console& console, RunStatus& status) {
   return RunStep(rfc, connection, kTopSingleStep, out, status, [&](RfcTableHandle table) {
     RowSelection selection = MakeRowSelection(
         ReadProcessFilter(target.parameterText, target.rawParameterText), target.destination);

@@ -34,9 +34,9 @@ struct ReadingTarget {
   std::string parameterText;     // upper-cased; keys are searched here
   std::string rawParameterText;  // as passed; values are taken from here
   bool globalMode = false;
-  std::string globalItem;        // global mode: the one reading to write
-  std::string itemLabel;         // global mode: the name of the channel
-  bool itemFound = false;        // global mode: set when the readings ran
+  std::string globalItem;  // global mode: the one reading to write
+  std::string itemLabel;   // global mode: the name of the channel
+  bool itemFound = false;  // global mode: set when the readings ran
 };
 
 // GET_CPU_ALL on an open connection. Returns the RFC result code; sets
@@ -49,8 +49,8 @@ int CollectCpuAll(RfcAccess& rfc, RfcHandle connection, SensorOutput& out, RunSt
 // writes the document into out (single-system run) or writes the item
 // channel to the console (global mode); on a remote failure appends Error
 // 1012 to 1015 to out.text.
-int CollectTopSingle(RfcAccess& rfc, RfcHandle connection, ReadingTarget& target,
-                     SensorOutput& out, Console& console, RunStatus& status);
+int CollectTopSingle(RfcAccess& rfc, RfcHandle connection, ReadingTarget& target, SensorOutput& out,
+                     Console& console, RunStatus& status);
 
 // The "USER=" and "PROC=" filters of the parameter text.
 struct ProcessFilter {
@@ -114,8 +114,7 @@ bool IsSystemRow(const unsigned char* row, const std::string& upperDestination);
 // Adds one TOP_SINGLE row (68 bytes) into the totals: a matching row into
 // the four sums, a system row (only without a filter) into the system sum;
 // negative figures count as 0.
-void AddProcessRow(const unsigned char* row, const RowSelection& selection,
-                   ProcessTotals* totals);
+void AddProcessRow(const unsigned char* row, const RowSelection& selection, ProcessTotals* totals);
 
 // CPU_TIME read as a decimal integer from its 8 characters: leading white
 // space skipped, optional sign, digits up to the first other character.

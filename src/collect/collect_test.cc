@@ -69,17 +69,15 @@ std::vector<Passed> TableList(const RfcTable* list) {
 
 int FakeInstall(const char* name, const RfcTypeElement* elements, unsigned count,
                 RfcTypeHandle* handle) {
-  callLog.calls.push_back("RfcInstallStructure " + std::string(name) + " " +
-                          std::to_string(count));
+  callLog.calls.push_back("RfcInstallStructure " + std::string(name) + " " + std::to_string(count));
   callLog.elements = elements;
   if (script.installResult == 0) *handle = kTypeHandle;
   return script.installResult;
 }
 
-RfcTableHandle FakeCreate(const char* name, unsigned rowLength, unsigned occurs,
-                          unsigned memsize) {
-  callLog.calls.push_back("ItCreate " + std::string(name) + " " + std::to_string(rowLength) +
-                          " " + std::to_string(occurs) + " " + std::to_string(memsize));
+RfcTableHandle FakeCreate(const char* name, unsigned rowLength, unsigned occurs, unsigned memsize) {
+  callLog.calls.push_back("ItCreate " + std::string(name) + " " + std::to_string(rowLength) + " " +
+                          std::to_string(occurs) + " " + std::to_string(memsize));
   return script.createFails ? nullptr : &tableToken;
 }
 
@@ -91,8 +89,7 @@ int FakeCall(RfcHandle connection, const char* function, RfcParameter* exporting
   return script.callResult;
 }
 
-int FakeReceive(RfcHandle connection, RfcParameter* importing, RfcTable* tables,
-                char** exception) {
+int FakeReceive(RfcHandle connection, RfcParameter* importing, RfcTable* tables, char** exception) {
   callLog.calls.push_back("RfcReceive " + std::to_string(connection));
   callLog.importing = ParameterList(importing);
   EXPECT_EQ(TableList(tables).size(), 1u);
@@ -150,9 +147,7 @@ class CollectTest : public ::testing::Test {
   }
 
   int CpuAll() { return CollectCpuAll(rfc_, kConnection, out_, status_); }
-  int TopSingle() {
-    return CollectTopSingle(rfc_, kConnection, target_, out_, console_, status_);
-  }
+  int TopSingle() { return CollectTopSingle(rfc_, kConnection, target_, out_, console_, status_); }
   // The operation text the step reported as fatal, or "" when none.
   template <typename Step>
   std::string FatalOperation(Step step) {
@@ -196,11 +191,10 @@ TEST_F(CollectTest, CpuAllCallsInOrderAndFetchesEveryRow) {
   EXPECT_EQ(CpuAll(), 0);
   EXPECT_EQ(status_, RunStatus::kOk);
   EXPECT_EQ(out_.text, "kept");
-  EXPECT_EQ(callLog.calls,
-            (std::vector<std::string>{"ItCreate TF_CPU_ALL 48 0 0",
-                                      "RfcInstallStructure CPU_ALL 13", "RfcCall 7 GET_CPU_ALL",
-                                      "RfcReceive 7", "ItFill", "ItGetLine 1", "ItFill",
-                                      "ItGetLine 2", "ItFill", "ItDelete"}));
+  EXPECT_EQ(callLog.calls, (std::vector<std::string>{
+                               "ItCreate TF_CPU_ALL 48 0 0", "RfcInstallStructure CPU_ALL 13",
+                               "RfcCall 7 GET_CPU_ALL", "RfcReceive 7", "ItFill", "ItGetLine 1",
+                               "ItFill", "ItGetLine 2", "ItFill", "ItDelete"}));
   EXPECT_EQ(callLog.elements, kCpuAllElements);
   ExpectList(callLog.exporting, kSent);
   ExpectList(callLog.tables, {{"TF_CPU_ALL", 10, kTypeHandle, kCpuAllRowLength, ""}});
@@ -222,12 +216,10 @@ TEST_F(CollectTest, TopSingleCallsInOrderAndWritesTheReadings) {
                  MakeTopRow({"root", "init", 150, "      20", 1000, 500})};
   EXPECT_EQ(TopSingle(), 0);
   EXPECT_EQ(status_, RunStatus::kOk);
-  EXPECT_EQ(callLog.calls,
-            (std::vector<std::string>{"ItCreate TF_TOP_SINGLE 68 0 0",
-                                      "RfcInstallStructure TOP_SINGLE 11",
-                                      "RfcCall 7 GET_TOP_SINGLE", "RfcReceive 7", "ItFill",
-                                      "ItGetLine 1", "ItFill", "ItGetLine 2", "ItFill",
-                                      "ItDelete"}));
+  EXPECT_EQ(callLog.calls, (std::vector<std::string>{
+                               "ItCreate TF_TOP_SINGLE 68 0 0", "RfcInstallStructure TOP_SINGLE 11",
+                               "RfcCall 7 GET_TOP_SINGLE", "RfcReceive 7", "ItFill", "ItGetLine 1",
+                               "ItFill", "ItGetLine 2", "ItFill", "ItDelete"}));
   EXPECT_EQ(callLog.elements, kTopSingleElements);
   ExpectList(callLog.exporting, kSent);
   ExpectList(callLog.tables, {{"TF_TOP_SINGLE", 13, kTypeHandle, kTopSingleRowLength, ""}});
@@ -285,12 +277,11 @@ TEST_F(CollectTest, StructuresAreInstalledOncePerProcess) {
   CpuAll();
   TopSingle();
   TopSingle();
-  EXPECT_EQ(std::count(callLog.calls.begin(), callLog.calls.end(),
-                       "RfcInstallStructure CPU_ALL 13"),
-            1);
-  EXPECT_EQ(std::count(callLog.calls.begin(), callLog.calls.end(),
-                       "RfcInstallStructure TOP_SINGLE 11"),
-            1);
+  EXPECT_EQ(
+      std::count(callLog.calls.begin(), callLog.calls.end(), "RfcInstallStructure CPU_ALL 13"), 1);
+  EXPECT_EQ(
+      std::count(callLog.calls.begin(), callLog.calls.end(), "RfcInstallStructure TOP_SINGLE 11"),
+      1);
   EXPECT_EQ(rfc_.cpuAllType, kTypeHandle);
   EXPECT_EQ(rfc_.topSingleType, kTypeHandle);
 }

@@ -23,8 +23,7 @@ TEST(GroupThousands, PutsAtMostTwoSeparators) {
   for (const Case& c : cases) EXPECT_EQ(GroupThousands(c.digits), c.grouped) << c.digits;
 }
 
-std::string XmlChannel(const std::string& name, const std::string& value,
-                       const std::string& unit) {
+std::string XmlChannel(const std::string& name, const std::string& value, const std::string& unit) {
   return "\n<Result><Channel>" + name + "</Channel>\n<Unit>Custom</Unit>\n<CustomUnit>" + unit +
          "</CustomUnit>\n<Value>" + value + "</Value></Result>\n";
 }
@@ -37,9 +36,9 @@ ReadingTarget SingleTarget(const std::string& destination) {
 
 TEST(WriteProcessReadings, WritesTheWholeDocumentWithTruncatedReadings) {
   ProcessTotals totals;
-  totals.cpuUtilSum = 3799;         // 37 %
-  totals.systemCpuUtilSum = 99;     // 0 %
-  totals.cpuTimeSum = 1234567;      // seconds, grouped only in the text
+  totals.cpuUtilSum = 3799;           // 37 %
+  totals.systemCpuUtilSum = 99;       // 0 %
+  totals.cpuTimeSum = 1234567;        // seconds, grouped only in the text
   totals.residentSizeSum = 12345999;  // 12345 MB
   totals.privatePagesSum = 6789000;   // 6789 MB
   SensorOutput out;
@@ -50,8 +49,7 @@ TEST(WriteProcessReadings, WritesTheWholeDocumentWithTruncatedReadings) {
   EXPECT_EQ(out.text,
             "\n<Prtg>\n\n<Text>(PRD) System-Procs: CPU-Usage=37%, CPU-Time=1.234.567 Sec, "
             "Working-Set=12.345 MB, Prv-Pages=6.789 MB</Text>\n" +
-                XmlChannel("CPU-Usage", "37", "PerCent") +
-                XmlChannel("SID-Usage", "0", "PerCent") +
+                XmlChannel("CPU-Usage", "37", "PerCent") + XmlChannel("SID-Usage", "0", "PerCent") +
                 XmlChannel("CPU-Time", "1234567", "CpuTime") +
                 XmlChannel("Working-Set", "12345", "MByte") +
                 XmlChannel("Private Pages", "6789", "MByte") + "\n</Prtg>\n");
@@ -66,8 +64,9 @@ TEST(WriteProcessReadings, NamesTheFilterInTheMessageText) {
     const char* process;
     const char* text;
   } cases[] = {
-      {"", "", "(PRD) System-Procs: CPU-Usage=0%, CPU-Time=0 Sec, Working-Set=0 MB, "
-               "Prv-Pages=0 MB"},
+      {"", "",
+       "(PRD) System-Procs: CPU-Usage=0%, CPU-Time=0 Sec, Working-Set=0 MB, "
+       "Prv-Pages=0 MB"},
       {"SAPADM", "", "(PRD) Active Proc[SAPADM]: CPU-Usage="},
       {"", "DW*", "(PRD) Active Proc[DW*]: CPU-Usage="},
       {"SAPADM", "DW*", "(PRD) Active Proc[SAPADM/DW*]: CPU-Usage="},
@@ -98,8 +97,7 @@ TEST(WriteProcessReadings, ReadingsBeyondThirtyTwoBitsAreShownWhole) {
                           "Working-Set=10000.000.000 MB, Prv-Pages=0 MB"),
             std::string::npos);
   EXPECT_NE(out.text.find(XmlChannel("CPU-Time", "5000000000", "CpuTime")), std::string::npos);
-  EXPECT_NE(out.text.find(XmlChannel("Working-Set", "10000000000", "MByte")),
-            std::string::npos);
+  EXPECT_NE(out.text.find(XmlChannel("Working-Set", "10000000000", "MByte")), std::string::npos);
 }
 
 TEST(WriteProcessReadings, GlobalModePrintsOnlyTheItemChannel) {

@@ -5,12 +5,12 @@
 namespace qm {
 
 const RfcTypeElement kCpuAllElements[13] = {
-    {"TYPE", kRfcTypeInt2, 2, 0, 0},       {"SUBTYPE", kRfcTypeInt2, 2, 0, 0},
-    {"SERIALNR", kRfcTypeInt2, 2, 0, 0},   {"NBR_CPU", kRfcTypeInt, 4, 0, 0},
-    {"LOAD1_AVG", kRfcTypeInt, 4, 0, 0},   {"LOAD5_AVG", kRfcTypeInt, 4, 0, 0},
-    {"LOAD15_AVG", kRfcTypeInt, 4, 0, 0},  {"INT_SEC", kRfcTypeInt, 4, 0, 0},
-    {"SYSC_SEC", kRfcTypeInt, 4, 0, 0},    {"CS_SEC", kRfcTypeInt, 4, 0, 0},
-    {"USR_TOTAL", kRfcTypeInt, 4, 0, 0},   {"SYS_TOTAL", kRfcTypeInt, 4, 0, 0},
+    {"TYPE", kRfcTypeInt2, 2, 0, 0},      {"SUBTYPE", kRfcTypeInt2, 2, 0, 0},
+    {"SERIALNR", kRfcTypeInt2, 2, 0, 0},  {"NBR_CPU", kRfcTypeInt, 4, 0, 0},
+    {"LOAD1_AVG", kRfcTypeInt, 4, 0, 0},  {"LOAD5_AVG", kRfcTypeInt, 4, 0, 0},
+    {"LOAD15_AVG", kRfcTypeInt, 4, 0, 0}, {"INT_SEC", kRfcTypeInt, 4, 0, 0},
+    {"SYSC_SEC", kRfcTypeInt, 4, 0, 0},   {"CS_SEC", kRfcTypeInt, 4, 0, 0},
+    {"USR_TOTAL", kRfcTypeInt, 4, 0, 0},  {"SYS_TOTAL", kRfcTypeInt, 4, 0, 0},
     {"IDLE_TOTAL", kRfcTypeInt, 4, 0, 0},
 };
 

@@ -11,8 +11,8 @@
 namespace qm::testing_rows {
 
 struct TopRow {
-  std::string user;            // blank-padded to 12
-  std::string command;         // blank-padded to 20
+  std::string user;     // blank-padded to 12
+  std::string command;  // blank-padded to 20
   std::int32_t cpuUtil = 0;
   std::string cpuTime = "       0";  // the 8 characters as given
   std::int32_t resSize = 0;

@@ -104,7 +104,7 @@ bool LocateInSensorDirectory(RunSettings* run, std::string* error) {
   run->profilePath.clear();
   std::string hintBytes;
   bool found = ReadWholeFile(kHintFile, &hintBytes) ? LocateBelowHint(run, hintBytes, error)
-                                                     : LocateInFixedDirectories(run, error);
+                                                    : LocateInFixedDirectories(run, error);
   if (!found) return false;
   if (!IsSensorDirectory(run->profileDirectory)) {
     CloseProfile(run);
@@ -118,8 +118,8 @@ bool LocateInSensorDirectory(RunSettings* run, std::string* error) {
 
 bool LocateProfile(RunSettings* run, std::string* error) {
   CloseProfile(run);
-  bool givenDirectory = run->outputMode != OutputMode::kExeXml ||
-                        run->parameterText.find('@') != std::string::npos;
+  bool givenDirectory =
+      run->outputMode != OutputMode::kExeXml || run->parameterText.find('@') != std::string::npos;
   return givenDirectory ? LocateInGivenDirectory(run, error) : LocateInSensorDirectory(run, error);
 }
 

@@ -113,7 +113,9 @@ class LocateProfileTest : public ::testing::Test {
     std::ofstream(path, std::ios::binary) << bytes;
   }
 
-  void PutDirectory(const std::string& windowsPath) { fs::create_directories(MapPath(windowsPath)); }
+  void PutDirectory(const std::string& windowsPath) {
+    fs::create_directories(MapPath(windowsPath));
+  }
 
   // Runs LocateProfile and checks the outcome: the directory found, or the
   // error with no stream left open.
@@ -208,7 +210,7 @@ TEST_F(LocateProfileTest, HintFileNamesTheBaseDirectory) {
   struct Case {
     const char* name;
     std::string hint;
-    std::string fileAt;  // directory that holds the profile, "" for none
+    std::string fileAt;     // directory that holds the profile, "" for none
     std::string directory;  // expected directory, or "" when an error is expected
     std::string error;
   } cases[] = {

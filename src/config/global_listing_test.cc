@@ -31,7 +31,8 @@ TEST(ReadProfileListing, JoinsTheGsngLinesFromColumn21) {
        "# GSNG: PRD       : PRD.P00#\n# gsng: PRD       : A#\n# Gsng:xPRD       : B#\n", ""},
       {"a line of 20 characters or fewer adds nothing", "# Gsng: PRD       : \n# Gsng: x\n", ""},
       {"a longer line is read in pieces of 199",
-       "# Gsng: PRD       : " + longText + "B.P00#\n# Gsng: PRD       : C.P00#", longText + "C.P00#"},
+       "# Gsng: PRD       : " + longText + "B.P00#\n# Gsng: PRD       : C.P00#",
+       longText + "C.P00#"},
   };
   for (const Case& c : cases) {
     RunSettings run;
@@ -56,18 +57,22 @@ TEST(ReadSensorListing, ReadsTheSensorsLines) {
   SensorCase cases[] = {
       {"listing, item, key type and parameter text", "PRODCPU",
        "# GSNG: PRODCPU   : PROD.P00#\n"
-       "# GSNX: PRODCPU   :Item=CPU-Usage USER=SAPSYS" + kTag + ",Host\n",
+       "# GSNX: PRODCPU   :Item=CPU-Usage USER=SAPSYS" +
+           kTag + ",Host\n",
        "PROD.P00#", "CPU-Usage", '3', "Item=CPU-Usage USER=SAPSYS"},
       {"lines in any order and letter case, other sensors ignored", "PRD USER=X",
-       "# gsnx: prd       :Item=CPU-Usage" + kTag + "\r\n"
-       "# GSNG: OTHER     : OTH.P00#\r\n"
-       "# GSNG: PRD       : PRD.P00#\r\n"
-       "# gsng: prd       : QAS.P00#\r\n"
-       "# GSNX: OTHER     :Item=Working-Set" + kTag + ",Sid\r\n",
+       "# gsnx: prd       :Item=CPU-Usage" + kTag +
+           "\r\n"
+           "# GSNG: OTHER     : OTH.P00#\r\n"
+           "# GSNG: PRD       : PRD.P00#\r\n"
+           "# gsng: prd       : QAS.P00#\r\n"
+           "# GSNX: OTHER     :Item=Working-Set" +
+           kTag + ",Sid\r\n",
        "PRD.P00#QAS.P00#", "CPU-Usage", '1', "Item=CPU-Usage"},
       {"names told apart by their first ten characters", "PRODCPUXYZ1",
        "# GSNG: PRODCPUXYZ2 A.P00#\n# GSNG: PRODCPUXY : B.P00#\n"
-       "# GSNX: PRODCPUXYZ3Item=CPU-Usage" + kTag + "\n",
+       "# GSNX: PRODCPUXYZ3Item=CPU-Usage" +
+           kTag + "\n",
        "A.P00#", "CPU-Usage", '1', "Item=CPU-Usage"},
       {"no argument 2: ten blanks", "",
        "# GSNG:           : P.P00#\n# GSNX:           :Item=X" + kTag + "\n", "P.P00#", "X", '1',
@@ -85,8 +90,8 @@ TEST(ReadSensorListing, ReadsTheSensorsLines) {
        "# GSNX: PRD       :Item=X" + kTag + ",Profile,Host\n", "", "X", '3', "Item=X"},
       {"key words searched in the whole line, the name columns included", "X,SID",
        "# GSNX: x,Sid     :Item=X" + kTag + "\n", "", "X", '4', "Item=X"},
-      {"Sid outranks Alias", "PRD",
-       "# GSNX: PRD       :Item=X,Alias,Sid" + kTag + "\n", "", "X", '4', "Item=X,Alias,Sid"},
+      {"Sid outranks Alias", "PRD", "# GSNX: PRD       :Item=X,Alias,Sid" + kTag + "\n", "", "X",
+       '4', "Item=X,Alias,Sid"},
       {"last sensor line counts, item empty without Item=", "PRD",
        "# GSNX: PRD       :Item=X" + kTag + ",Alias\n# GSNX: PRD       :USER=Y" + kTag + "\n", "",
        "", '2', "USER=Y"},
@@ -127,7 +132,8 @@ TEST(ReadSensorListing, RefusesAWrongOrMissingSensorLine) {
       {"no sensor line, listing present", "prd",
        "# GSNG: PRD       : P.P00#\n# GSNX: OTHER     :Item=X" + kTag + "\n",
        "Error 1030: Global Sensor prd not found..."},
-      {"no sensor line, no listing, no argument 2", "", "", "Error 1030: Global Sensor  not found..."},
+      {"no sensor line, no listing, no argument 2", "", "",
+       "Error 1030: Global Sensor  not found..."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

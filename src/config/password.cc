@@ -19,9 +19,8 @@ constexpr unsigned kOffsetCount = 10;
 // 19..28, which meet the last body character, are not all equal, so some
 // offset always keeps a scrambled value from ending in a blank.
 constexpr std::array<std::uint8_t, 32> kKeyTable = {
-    0x07, 0x0B, 0x03, 0x0D, 0x05, 0x0E, 0x09, 0x02, 0x0C, 0x06, 0x01,
-    0x0A, 0x0F, 0x04, 0x08, 0x0B, 0x03, 0x0E, 0x06, 0x0D, 0x09, 0x01,
-    0x0C, 0x05, 0x0A, 0x02, 0x07, 0x0F, 0x04, 0x08, 0x06, 0x0B};
+    0x07, 0x0B, 0x03, 0x0D, 0x05, 0x0E, 0x09, 0x02, 0x0C, 0x06, 0x01, 0x0A, 0x0F, 0x04, 0x08, 0x0B,
+    0x03, 0x0E, 0x06, 0x0D, 0x09, 0x01, 0x0C, 0x05, 0x0A, 0x02, 0x07, 0x0F, 0x04, 0x08, 0x06, 0x0B};
 
 // Only digits and ASCII letters count towards the check digit.
 bool InPasswordAlphabet(unsigned char c) {
@@ -51,8 +50,8 @@ std::size_t BodyIndexOfTextIndex(std::size_t textIndex) {
 
 bool CheckClearPassword(std::string_view clear, std::string* error) {
   if (clear.size() < kMinClearLength || clear.size() > kMaxClearLength) {
-    *error = "the password must have 2 to 20 characters, this one has " +
-             std::to_string(clear.size());
+    *error =
+        "the password must have 2 to 20 characters, this one has " + std::to_string(clear.size());
     return false;
   }
   for (std::size_t i = 0; i < clear.size(); ++i) {

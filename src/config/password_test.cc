@@ -79,7 +79,8 @@ TEST(DescramblePassword, ResultsByForm) {
       {"punctuation not counted", Scrambled("5309", otherPunctuation), DescrambleStatus::kClear,
        "Se cret#9"},
       {"byte above 0x7F not counted", Scrambled("5309", highByte), DescrambleStatus::kClear,
-       "Se\xFC" "cret!9"},
+       "Se\xFC"
+       "cret!9"},
       // Zero bytes are left out, so the text is 18 characters long and the
       // clear password closes up over them.
       {"zero bytes left out", Scrambled("5399", withZeros), DescrambleStatus::kClear,

@@ -19,8 +19,12 @@ TEST(ParseSettings, ReadsTheCallerProduct) {
       {"caller=zephanor\n", OutputMode::kZephanor},
       {"CALLER = QUENRIK\r\n", OutputMode::kQuenrik},
       {" \tCaller\t=\t Hollent \t\r\n", OutputMode::kHollent},
-      {"\xEF\xBB\xBF" "Caller=Hollent\n", OutputMode::kHollent},
-      {"\xEF\xBB\xBF\xEF\xBB\xBF" "Caller=Hollent\n", OutputMode::kExeXml},  // one mark only
+      {"\xEF\xBB\xBF"
+       "Caller=Hollent\n",
+       OutputMode::kHollent},
+      {"\xEF\xBB\xBF\xEF\xBB\xBF"
+       "Caller=Hollent\n",
+       OutputMode::kExeXml},  // one mark only
       {"# note\nTimeout=5\n\nCaller=Velkira\nnonsense\n", OutputMode::kVelkira},
       {"Caller=EXEXML\n", OutputMode::kExeXml},
       {"Caller=Velkira2\nCaller=\nCaller\n", OutputMode::kExeXml},
@@ -67,10 +71,10 @@ class SettingsFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     previous_ = std::filesystem::current_path();
-    directory_ = std::filesystem::temp_directory_path() /
-                 ("quillmark_settings_" + std::to_string(::testing::UnitTest::GetInstance()
-                                                             ->random_seed()) +
-                  "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    directory_ =
+        std::filesystem::temp_directory_path() /
+        ("quillmark_settings_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(directory_);
     std::filesystem::create_directories(directory_);
     std::filesystem::current_path(directory_);
@@ -88,7 +92,9 @@ class SettingsFileTest : public ::testing::Test {
 };
 
 TEST_F(SettingsFileTest, ReadsTheFileInTheWorkingDirectory) {
-  WriteFile("\xEF\xBB\xBF" "Caller = quenrik\r\n\x1A\r\n");
+  WriteFile(
+      "\xEF\xBB\xBF"
+      "Caller = quenrik\r\n\x1A\r\n");
   EXPECT_EQ(ReadSettingsFile().outputMode, OutputMode::kQuenrik);
 }
 

@@ -69,7 +69,8 @@ bool StorePassword(const std::string& value, EntryPolicy policy, const std::stri
       entry->password = result.clear;
       return true;
     case DescrambleStatus::kWrong:
-      return ReportFault(policy, "Error 1005: Wrong Password in Profile " + profileName + " found...",
+      return ReportFault(policy,
+                         "Error 1005: Wrong Password in Profile " + profileName + " found...",
                          systemFailed, error);
     case DescrambleStatus::kInvalid:
       break;
@@ -98,8 +99,8 @@ bool ReadSystemEntry(LineReader& reader, std::size_t lineLimit, EntryPolicy poli
   return true;
 }
 
-bool CheckSystemEntry(const SystemEntry& entry, EntryPolicy policy,
-                      const std::string& profileName, bool* systemFailed, std::string* error) {
+bool CheckSystemEntry(const SystemEntry& entry, EntryPolicy policy, const std::string& profileName,
+                      bool* systemFailed, std::string* error) {
   if (entry.user.empty() &&
       !ReportFault(policy, "Error 1006: Username in Profile " + profileName + " is missing...",
                    systemFailed, error)) {
@@ -112,8 +113,7 @@ bool CheckSystemEntry(const SystemEntry& entry, EntryPolicy policy,
   }
   for (const Field& field : kFields) {
     if ((entry.*(field.member)).size() < field.minimumLength) {
-      return ReportFault(policy,
-                         "Error 1003: Invalid Parameter(s) at " + profileName + " found...",
+      return ReportFault(policy, "Error 1003: Invalid Parameter(s) at " + profileName + " found...",
                          systemFailed, error);
     }
   }

@@ -43,8 +43,8 @@ bool ReadSystemEntry(LineReader& reader, std::size_t lineLimit, EntryPolicy poli
 // lengths (1003). Under kStopRun returns false at the first fault with
 // *error set; under kMarkFailed sets *systemFailed for any fault and returns
 // true.
-bool CheckSystemEntry(const SystemEntry& entry, EntryPolicy policy,
-                      const std::string& profileName, bool* systemFailed, std::string* error);
+bool CheckSystemEntry(const SystemEntry& entry, EntryPolicy policy, const std::string& profileName,
+                      bool* systemFailed, std::string* error);
 
 }  // namespace qm
 

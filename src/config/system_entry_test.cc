@@ -25,11 +25,10 @@ constexpr char kInvalidPassword[] = "2834^%|};Gw!g!tRu4-~,lb";
 
 std::string Profile(const char* lineEnd) {
   std::string text;
-  for (const char* line :
-       {"Extcompany.: EX", "Destination: PRD", "Client.....: 100", "User.......: monitor",
-        "Password...: 2834^%|};Gw!g!tRu4-~,lbi", "Language...: E", "Mode.......: R/3",
-        "Hostname...: sapprd01", "Sysnr......: 00", "Gwhost.....: sapprd01",
-        "Gwservice..: sapgw00"}) {
+  for (const char* line : {"Extcompany.: EX", "Destination: PRD", "Client.....: 100",
+                           "User.......: monitor", "Password...: 2834^%|};Gw!g!tRu4-~,lbi",
+                           "Language...: E", "Mode.......: R/3", "Hostname...: sapprd01",
+                           "Sysnr......: 00", "Gwhost.....: sapprd01", "Gwservice..: sapgw00"}) {
     text += line;
     text += lineEnd;
   }
@@ -54,9 +53,9 @@ SystemEntry ProfileEntry() {
 
 SystemEntry FilledWith(const std::string& text) {
   SystemEntry e;
-  for (std::string* field : {&e.extcompany, &e.destination, &e.client, &e.user, &e.password,
-                             &e.language, &e.mode, &e.hostname, &e.sysnr, &e.gwhost,
-                             &e.gwservice}) {
+  for (std::string* field :
+       {&e.extcompany, &e.destination, &e.client, &e.user, &e.password, &e.language, &e.mode,
+        &e.hostname, &e.sysnr, &e.gwhost, &e.gwservice}) {
     *field = text;
   }
   return e;
@@ -275,8 +274,8 @@ TEST(CheckSystemEntry, ChecksUserThenPasswordThenLengths) {
 // read the way the program reads it.
 TEST(ReadSystemEntry, ScrambledPasswordsRoundTripThroughProfileFiles) {
   namespace fs = std::filesystem;
-  fs::path dir = fs::temp_directory_path() /
-                 ("quillmark_profiles_" + std::to_string(CurrentProcessId()));
+  fs::path dir =
+      fs::temp_directory_path() / ("quillmark_profiles_" + std::to_string(CurrentProcessId()));
   fs::create_directories(dir);
   std::mt19937 generator(77);
   auto random = [&generator](unsigned n) {

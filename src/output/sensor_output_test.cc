@@ -70,8 +70,7 @@ TEST(SensorOutput, BuildsTheDocumentInEveryMode) {
   };
   for (const Case& c : cases) {
     SensorOutput out = MakeOutput(c.mode, c.parameters);
-    EXPECT_EQ(BuildDocument(out), c.expected)
-        << OutputModeName(c.mode) << " " << c.parameters;
+    EXPECT_EQ(BuildDocument(out), c.expected) << OutputModeName(c.mode) << " " << c.parameters;
     EXPECT_EQ(out.channelCounter, 3u);
   }
 }
@@ -103,8 +102,8 @@ TEST(SensorOutput, ZephanorLabelRules) {
     SensorOutput out = MakeOutput(OutputMode::kZephanor);
     WriteChannel(out, c.label, c.name, "1", "CpuTime");
     std::string shown = c.shown;
-    EXPECT_EQ(out.text, "\n\nMessage." + shown + ": " + c.name + " (CpuTime)\nStatistic." +
-                            shown + ": 1")
+    EXPECT_EQ(out.text,
+              "\n\nMessage." + shown + ": " + c.name + " (CpuTime)\nStatistic." + shown + ": 1")
         << c.label << "|" << c.name;
   }
 }
@@ -174,9 +173,9 @@ TEST(ReadSelectedChannel, ReadsUpToThreeCharactersAfterCh) {
     const char* parameters;
     unsigned long channel;
   } cases[] = {
-      {"CH=3", 3},          {"CH=12,USER=X", 12}, {"CH=1234", 123}, {"CH= 7", 7},
-      {"CH=  7", 7},        {"CH=   7", 0},       {"CH=x", 0},      {"CH=", 0},
-      {"CH=,5", 0},         {"CH=4X", 4},         {"USER=A", 0},    {"X CH=5 CH=6", 5},
+      {"CH=3", 3},   {"CH=12,USER=X", 12}, {"CH=1234", 123}, {"CH= 7", 7},
+      {"CH=  7", 7}, {"CH=   7", 0},       {"CH=x", 0},      {"CH=", 0},
+      {"CH=,5", 0},  {"CH=4X", 4},         {"USER=A", 0},    {"X CH=5 CH=6", 5},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ReadSelectedChannel(c.parameters, c.parameters), c.channel) << c.parameters;

@@ -2,9 +2,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 
@@ -32,8 +32,7 @@ std::string LocalTimeOfDay() {
   SYSTEMTIME local;
   GetLocalTime(&local);
   char text[16];
-  std::snprintf(text, sizeof text, "%02u:%02u:%02u", local.wHour, local.wMinute,
-                local.wSecond);
+  std::snprintf(text, sizeof text, "%02u:%02u:%02u", local.wHour, local.wMinute, local.wSecond);
   return text;
 }
 
@@ -68,8 +67,8 @@ void ProgramFileLock::Unlock() {
 }
 
 bool ReplaceProgramFile(const std::string& fromWindowsPath, const std::string& toWindowsPath) {
-  return MoveFileExA(fromWindowsPath.c_str(), toWindowsPath.c_str(),
-                     MOVEFILE_REPLACE_EXISTING) != 0;
+  return MoveFileExA(fromWindowsPath.c_str(), toWindowsPath.c_str(), MOVEFILE_REPLACE_EXISTING) !=
+         0;
 }
 
 }  // namespace qm

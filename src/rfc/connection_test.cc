@@ -1,5 +1,4 @@
 #include "rfc/connection.h"
-#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +6,8 @@
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "test_files.h"
 
 namespace qm {
 namespace {
@@ -102,11 +103,8 @@ TEST(BuildConnectionRecords, HostAndNumberOverridesEmptyThoseFields) {
     const char* host;
     int sysnr;
   } cases[] = {
-      {"USER=X", "sapprd", 7},
-      {"X,HOST=ABC", "<null>", 7},
-      {"X,NO=12", "sapprd", 0},
-      {"X,HOST=A,NO=1", "<null>", 0},
-      {"HOST=ABC", "sapprd", 7},  // only with the comma in front
+      {"USER=X", "sapprd", 7},        {"X,HOST=ABC", "<null>", 7}, {"X,NO=12", "sapprd", 0},
+      {"X,HOST=A,NO=1", "<null>", 0}, {"HOST=ABC", "sapprd", 7},  // only with the comma in front
   };
   for (const Case& c : cases) {
     ConnectionFields fields;
@@ -131,8 +129,7 @@ TEST(BuildConnectionRecords, SystemNumberIsLoadedAfreshForEveryEntry) {
 TEST(BuildConnectString, UsesTheEntryUnpaddedAndAlwaysLanguageD) {
   SystemEntry entry = PrdEntry();
   entry.password = "pass word";
-  EXPECT_EQ(BuildConnectString(entry),
-            "CLIENT=100 USER=MONITOR PASSWD=pass word LANG=D DEST=PRD");
+  EXPECT_EQ(BuildConnectString(entry), "CLIENT=100 USER=MONITOR PASSWD=pass word LANG=D DEST=PRD");
 }
 
 // A stand-in library that records how the connection was opened.

@@ -57,8 +57,8 @@ void FailingLastError(RfcErrorInfo* info) {
 void FailingClose(RfcHandle) {}
 
 const RfcLibrary kFailingRecord = {
-    FailingEnvironment, FailingOpen,    FailingOpenEx,  FailingInstallStructure,
-    FailingItCreate,    FailingCall,    FailingReceive, FailingItFill,
+    FailingEnvironment, FailingOpen,     FailingOpenEx,    FailingInstallStructure,
+    FailingItCreate,    FailingCall,     FailingReceive,   FailingItFill,
     FailingItGetLine,   FailingItDelete, FailingLastError, FailingClose,
 };
 

@@ -40,8 +40,9 @@ class LibraryChoiceTest : public ::testing::Test {
   void SetUp() override {
     previous_ = fs::current_path();
     dir_ = fs::temp_directory_path() /
-           ("library_choice_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+           ("library_choice_test_" +
+            std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     fs::current_path(dir_);

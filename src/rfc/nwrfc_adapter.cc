@@ -455,8 +455,7 @@ std::string NumberText(const RfcParameter& parameter) {
   return std::to_string(value);
 }
 
-int AdapterCall(RfcHandle handle, const char* function, RfcParameter* exporting,
-                RfcTable* tables) {
+int AdapterCall(RfcHandle handle, const char* function, RfcParameter* exporting, RfcTable* tables) {
   (void)tables;  // the collector's tables are only received
   Connection* connection = FindConnection(handle);
   if (connection == nullptr) {
@@ -493,8 +492,8 @@ class FieldReader {
       std::size_t room = length < kRoom ? kRoom : length;
       if (buffer_.size() < room) buffer_.resize(room);
       std::fill_n(buffer_.begin(), length, u' ');
-      if (api_.RfcGetChars(container, name.c_str(), buffer_.data(),
-                           static_cast<unsigned>(room), &ignored) != RFC_OK) {
+      if (api_.RfcGetChars(container, name.c_str(), buffer_.data(), static_cast<unsigned>(room),
+                           &ignored) != RFC_OK) {
         std::fill_n(buffer_.begin(), length, u' ');
       }
       std::string text = Utf16ToLatin1(std::u16string_view(buffer_.data(), length));
@@ -623,8 +622,7 @@ int InvokeCall(const Connection& call, RfcParameter* importing, RfcTable* tables
   return FailCall(error, exception);
 }
 
-int AdapterReceive(RfcHandle handle, RfcParameter* importing, RfcTable* tables,
-                   char** exception) {
+int AdapterReceive(RfcHandle handle, RfcParameter* importing, RfcTable* tables, char** exception) {
   Connection* connection = FindConnection(handle);
   if (connection == nullptr) {
     SetLastError("RfcReceive", "connection not open");
@@ -645,8 +643,8 @@ void AdapterLastError(RfcErrorInfo* info) {
 }
 
 const RfcLibrary kAdapterRecord = {
-    AdapterEnvironment, AdapterOpen,   AdapterOpenEx,  AdapterInstallStructure,
-    AdapterItCreate,    AdapterCall,   AdapterReceive, AdapterItFill,
+    AdapterEnvironment, AdapterOpen,     AdapterOpenEx,    AdapterInstallStructure,
+    AdapterItCreate,    AdapterCall,     AdapterReceive,   AdapterItFill,
     AdapterItGetLine,   AdapterItDelete, AdapterLastError, AdapterClose,
 };
 
@@ -771,8 +769,8 @@ std::string Utf16ToLatin1(std::u16string_view text) {
   narrow.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     char16_t unit = text[i];
-    bool pair = unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() &&
-                text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+    bool pair = unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                text[i + 1] <= 0xDFFF;
     if (pair) ++i;
     narrow.push_back(unit <= 0xFF ? static_cast<char>(unit) : '?');
   }

@@ -40,8 +40,8 @@ TEST(NwRfcText, Latin1AndUtf16BothWays) {
   } cases[] = {
       {u"MONITOR", "MONITOR"},
       {u"M\u00fcller \u00ff", "M\xfcller \xff"},  // Latin-1 survives both ways
-      {u"\u20ac5", "?5"},                          // beyond Latin-1
-      {u"a\U0001F600b", "a?b"},                    // a surrogate pair is one character
+      {u"\u20ac5", "?5"},                         // beyond Latin-1
+      {u"a\U0001F600b", "a?b"},                   // a surrogate pair is one character
       {std::u16string(u"x\0y", 3), std::string("x\0y", 3)},
   };
   for (const auto& c : cases) {
@@ -59,10 +59,14 @@ TEST(NwRfcParameters, FromOptionsRecord) {
   char client[] = "100", user[] = "MONITOR     ", password[] = "pw a      ", lang[] = "E";
   RfcServerRecord server{host, 5, gw, service};
   RfcOptionsRecord options{dest, 0, &server, client, user, password, lang, 0};
-  EXPECT_EQ(OptionsParameters(options),
-            (ConnectionParameters{{"ashost", "sapprd01"}, {"sysnr", "05"}, {"gwhost", "gwhost"},
-                                  {"gwserv", "sapgw05"}, {"client", "100"}, {"user", "MONITOR"},
-                                  {"passwd", "pw a"}, {"lang", "E"}}));
+  EXPECT_EQ(OptionsParameters(options), (ConnectionParameters{{"ashost", "sapprd01"},
+                                                              {"sysnr", "05"},
+                                                              {"gwhost", "gwhost"},
+                                                              {"gwserv", "sapgw05"},
+                                                              {"client", "100"},
+                                                              {"user", "MONITOR"},
+                                                              {"passwd", "pw a"},
+                                                              {"lang", "E"}}));
 
   // No host: the destination names the system; a longer user is kept whole,
   // an empty language is left out.
@@ -70,16 +74,19 @@ TEST(NwRfcParameters, FromOptionsRecord) {
   server = RfcServerRecord{nullptr, 0, nullptr, nullptr};
   options.user = longUser;
   options.language = empty;
-  EXPECT_EQ(OptionsParameters(options),
-            (ConnectionParameters{{"dest", "PRD"}, {"client", "100"},
-                                  {"user", "VERYLONGUSERNAME  "}, {"passwd", "pw a"}}));
+  EXPECT_EQ(
+      OptionsParameters(options),
+      (ConnectionParameters{
+          {"dest", "PRD"}, {"client", "100"}, {"user", "VERYLONGUSERNAME  "}, {"passwd", "pw a"}}));
 
   // Mode 1: the gateway.
   RfcGatewayRecord gateway{gw, service};
   options.mode = 1;
   options.connection = &gateway;
-  EXPECT_EQ(OptionsParameters(options)[0], (std::pair<std::string, std::string>{"gwhost", "gwhost"}));
-  EXPECT_EQ(OptionsParameters(options)[1], (std::pair<std::string, std::string>{"gwserv", "sapgw05"}));
+  EXPECT_EQ(OptionsParameters(options)[0],
+            (std::pair<std::string, std::string>{"gwhost", "gwhost"}));
+  EXPECT_EQ(OptionsParameters(options)[1],
+            (std::pair<std::string, std::string>{"gwserv", "sapgw05"}));
 
   // A three-digit system number stays as it is.
   server = RfcServerRecord{host, 123, nullptr, nullptr};
@@ -100,16 +107,23 @@ TEST(NwRfcParameters, FromConnectStringAndSapRfcIni) {
   std::string error;
   ASSERT_TRUE(ConnectStringParameters("CLIENT=100 USER=MON PASSWD=a b LANG=D DEST=PRD", ini,
                                       &parameters, &error));
-  EXPECT_EQ(parameters, (ConnectionParameters{{"mshost", "msprd"}, {"sysid", "PRD"},
-                                              {"group", "PUBLIC"}, {"client", "100"},
-                                              {"user", "MON"}, {"passwd", "a b"},
+  EXPECT_EQ(parameters, (ConnectionParameters{{"mshost", "msprd"},
+                                              {"sysid", "PRD"},
+                                              {"group", "PUBLIC"},
+                                              {"client", "100"},
+                                              {"user", "MON"},
+                                              {"passwd", "a b"},
                                               {"lang", "D"}}));
   ASSERT_TRUE(ConnectStringParameters("CLIENT=000 USER=X PASSWD=y LANG=D DEST=QAS", ini,
                                       &parameters, &error));
-  EXPECT_EQ(parameters, (ConnectionParameters{{"ashost", "sapqas"}, {"sysnr", "10"},
-                                              {"gwhost", "gwqas"}, {"gwserv", "sapgw10"},
-                                              {"client", "000"}, {"user", "X"},
-                                              {"passwd", "y"}, {"lang", "D"}}));
+  EXPECT_EQ(parameters, (ConnectionParameters{{"ashost", "sapqas"},
+                                              {"sysnr", "10"},
+                                              {"gwhost", "gwqas"},
+                                              {"gwserv", "sapgw10"},
+                                              {"client", "000"},
+                                              {"user", "X"},
+                                              {"passwd", "y"},
+                                              {"lang", "D"}}));
 
   struct {
     const char* dest;
@@ -211,7 +225,8 @@ class NwRfcAdapterTest : public ::testing::Test {
     }
     const char* tableName = top ? "TF_TOP_SINGLE" : "TF_CPU_ALL";
     RfcTypeHandle type = 0;
-    EXPECT_EQ(library.RfcInstallStructure(top ? "TOP_SINGLE" : "CPU_ALL", elements, count, &type), 0);
+    EXPECT_EQ(library.RfcInstallStructure(top ? "TOP_SINGLE" : "CPU_ALL", elements, count, &type),
+              0);
     RfcTableHandle table = library.ItCreate(tableName, rowLength, 0, 0);
     char localRemote[6] = {'L', 'O', 'C', 'A', 'L', ' '};
     char logical[32];
@@ -219,17 +234,17 @@ class NwRfcAdapterTest : public ::testing::Test {
     RfcParameter exporting[] = {{"LOCAL_REMOTE", 12, kRfcTypeChar, 6, localRemote},
                                 {"LOGICAL_DESTINATION", 19, kRfcTypeChar, 32, logical},
                                 {nullptr, 0, 0, 0, nullptr}};
-    RfcTable tables[] = {{tableName, static_cast<unsigned>(std::strlen(tableName)), type,
-                          rowLength, table, 0},
-                         {nullptr, 0, 0, 0, nullptr, 0}};
+    RfcTable tables[] = {
+        {tableName, static_cast<unsigned>(std::strlen(tableName)), type, rowLength, table, 0},
+        {nullptr, 0, 0, 0, nullptr, 0}};
     CallResult out;
     out.result = library.RfcCall(handle, top ? "GET_TOP_SINGLE" : "GET_CPU_ALL", exporting, tables);
     if (out.result != 0) return out;
     const char* flagName = top ? "F_TOP_SINGLE_READ" : "F_CPU_ALL_READ";
-    RfcParameter importing[] = {{"INTERVAL", 8, kRfcTypeInt, 4, &out.interval},
-                                {flagName, static_cast<unsigned>(std::strlen(flagName)),
-                                 kRfcTypeChar, 3, out.readFlag},
-                                {nullptr, 0, 0, 0, nullptr}};
+    RfcParameter importing[] = {
+        {"INTERVAL", 8, kRfcTypeInt, 4, &out.interval},
+        {flagName, static_cast<unsigned>(std::strlen(flagName)), kRfcTypeChar, 3, out.readFlag},
+        {nullptr, 0, 0, 0, nullptr}};
     char* exception = nullptr;
     out.result = library.RfcReceive(handle, importing, tables, &exception);
     if (exception != nullptr) out.exception = exception;
@@ -258,12 +273,12 @@ class NwRfcAdapterTest : public ::testing::Test {
 // with the received control values.
 TEST_F(NwRfcAdapterTest, RowsAsTheStandInDeliversThem) {
   WriteFileBytes("top.csv",
-        "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES,PROC_ID\n"
-        "prdadm,\"dw.sap, W1\",1250,\"   12345\",2048,1024,77\n"
-        "M\xfcller,a-command-that-is-longer-than-twenty,-5,,0,2147483647,-2147483648\n");
+                 "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES,PROC_ID\n"
+                 "prdadm,\"dw.sap, W1\",1250,\"   12345\",2048,1024,77\n"
+                 "M\xfcller,a-command-that-is-longer-than-twenty,-5,,0,2147483647,-2147483648\n");
   WriteFileBytes("land.ini",
-        "[SYN]\nhost = syn\nsysnr = 1\ntop = synthetic 997\ncpu = synthetic 3\n"
-        "[CSV]\nhost = csv\nsysnr = 2\ntop = top.csv\n");
+                 "[SYN]\nhost = syn\nsysnr = 1\ntop = synthetic 997\ncpu = synthetic 3\n"
+                 "[CSV]\nhost = csv\nsysnr = 2\ntop = top.csv\n");
   const RfcLibrary& standIn = *RfcSimLibrary();
   for (const char* host : {"syn", "csv"}) {
     int sysnr = host[0] == 's' ? 1 : 2;
@@ -325,8 +340,8 @@ TEST_F(NwRfcAdapterTest, OutcomesBecomeClassicResults) {
        "connection reset by peer", true},
       {"exception NO_DATA", 2, "NO_DATA", "NO_DATA", "NO_DATA", false},
       {"exception " + longName, 2, longName, longName.substr(0, 32), longName, false},
-      {"system_exception SYSTEM_FAILURE", 3, "SYSTEM_FAILURE", "SYSTEM_FAILURE",
-       "SYSTEM_FAILURE", false},
+      {"system_exception SYSTEM_FAILURE", 3, "SYSTEM_FAILURE", "SYSTEM_FAILURE", "SYSTEM_FAILURE",
+       false},
       {"code 4", 4, "", "RFC_EXTERNAL_FAILURE", "code 4", false},
       {"code 9", 4, "", "RFC_EXTERNAL_FAILURE", "code 9", false},
   };
@@ -346,8 +361,8 @@ TEST_F(NwRfcAdapterTest, OutcomesBecomeClassicResults) {
     EXPECT_STREQ(info.status, "FAILURE");
     EXPECT_STREQ(info.message, c.message.c_str());
     EXPECT_STREQ(info.internalStatus, "");
-    EXPECT_EQ(TraceErrors(), c.traced ? std::vector<std::string>{c.message}
-                                      : std::vector<std::string>{});
+    EXPECT_EQ(TraceErrors(),
+              c.traced ? std::vector<std::string>{c.message} : std::vector<std::string>{});
     library_->RfcClose(handle);
   }
   EXPECT_TRUE(handlerCalls.empty());
@@ -356,7 +371,9 @@ TEST_F(NwRfcAdapterTest, OutcomesBecomeClassicResults) {
 // Bad row data fails the call like a communication failure, as the
 // stand-in's receive does.
 TEST_F(NwRfcAdapterTest, BadRowDataIsAFailureWithItsTraceText) {
-  WriteFileBytes("bad.csv", "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\nroot,x,notanumber,,1,1\n");
+  WriteFileBytes(
+      "bad.csv",
+      "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\nroot,x,notanumber,,1,1\n");
   WriteFileBytes("land.ini", "[S]\nhost = s\nsysnr = 0\ntop = bad.csv\n");
   CallResult got = Call(*library_, Open(*library_, "s", 0), true);
   EXPECT_EQ(got.result, 1);
@@ -367,7 +384,8 @@ TEST_F(NwRfcAdapterTest, BadRowDataIsAFailureWithItsTraceText) {
 // RfcOpen keeps the classic logon: the open succeeds, every receive on the
 // connection answers 1 with the SDK's message in the trace file.
 TEST_F(NwRfcAdapterTest, LogonFaultAtOpenShowsAtEachReceive) {
-  WriteFileBytes("land.ini", "[S]\nhost = s\nsysnr = 0\nlogon = MONITOR secret\ntop = synthetic 2\n");
+  WriteFileBytes("land.ini",
+                 "[S]\nhost = s\nsysnr = 0\nlogon = MONITOR secret\ntop = synthetic 2\n");
   RfcHandle good = Open(*library_, "s", 0, "monitor     ", "secret    ");
   EXPECT_EQ(Call(*library_, good, true).result, 0);
 
@@ -404,12 +422,12 @@ TEST_F(NwRfcAdapterTest, OpenThatReachesNoSystem) {
 // logon fault or a missing entry fails the open and fills the error record.
 TEST_F(NwRfcAdapterTest, OpenExThroughSapRfcIni) {
   WriteFileBytes("land.ini",
-        "[PRD]\nhost = sapprd\nsysnr = 0\nmshost = msprd\nr3name = PRD\ngroup = SPACE\n"
-        "logon = MON pw\ncpu = synthetic 1\n");
+                 "[PRD]\nhost = sapprd\nsysnr = 0\nmshost = msprd\nr3name = PRD\ngroup = SPACE\n"
+                 "logon = MON pw\ncpu = synthetic 1\n");
   WriteFileBytes("SapRfc.ini",
-        "DEST=A1\nTYPE=A\nASHOST=sapprd\nSYSNR=00\n"
-        "DEST=B1\nTYPE=B\nMSHOST=msprd\nR3NAME=PRD\nGROUP=SPACE\n"
-        "DEST=B2\nTYPE=B\nMSHOST=msprd\nR3NAME=PRD\nGROUP=OTHER\n");
+                 "DEST=A1\nTYPE=A\nASHOST=sapprd\nSYSNR=00\n"
+                 "DEST=B1\nTYPE=B\nMSHOST=msprd\nR3NAME=PRD\nGROUP=SPACE\n"
+                 "DEST=B2\nTYPE=B\nMSHOST=msprd\nR3NAME=PRD\nGROUP=OTHER\n");
   RfcErrorInfo error;
   for (const char* dest : {"A1", "B1"}) {
     SCOPED_TRACE(dest);

@@ -89,9 +89,15 @@ typedef struct RFC_CONNECTION_PARAMETER {
 /* Opaque handles. A function, structure or table handle is a data
  * container: its fields are read and set by name. A table handle reads the
  * fields of its current row. */
-typedef struct RFC_CONNECTION_HANDLE_ { void* handle; } *RFC_CONNECTION_HANDLE;
-typedef struct RFC_FUNCTION_DESC_HANDLE_ { void* handle; } *RFC_FUNCTION_DESC_HANDLE;
-typedef struct RFC_DATA_CONTAINER_ { void* handle; } *DATA_CONTAINER_HANDLE;
+typedef struct RFC_CONNECTION_HANDLE_ {
+  void* handle;
+} * RFC_CONNECTION_HANDLE;
+typedef struct RFC_FUNCTION_DESC_HANDLE_ {
+  void* handle;
+} * RFC_FUNCTION_DESC_HANDLE;
+typedef struct RFC_DATA_CONTAINER_ {
+  void* handle;
+} * DATA_CONTAINER_HANDLE;
 typedef DATA_CONTAINER_HANDLE RFC_FUNCTION_HANDLE;
 typedef DATA_CONTAINER_HANDLE RFC_TABLE_HANDLE;
 
@@ -99,32 +105,29 @@ typedef DATA_CONTAINER_HANDLE RFC_TABLE_HANDLE;
 typedef RFC_CONNECTION_HANDLE(NWRFC_CALL* RfcOpenConnectionFunction)(
     const RFC_CONNECTION_PARAMETER* parameters, unsigned count, RFC_ERROR_INFO* error);
 typedef RFC_RC(NWRFC_CALL* RfcCloseConnectionFunction)(RFC_CONNECTION_HANDLE connection,
-                                                      RFC_ERROR_INFO* error);
+                                                       RFC_ERROR_INFO* error);
 typedef RFC_FUNCTION_DESC_HANDLE(NWRFC_CALL* RfcGetFunctionDescFunction)(
     RFC_CONNECTION_HANDLE connection, const SAP_UC* name, RFC_ERROR_INFO* error);
 typedef RFC_FUNCTION_HANDLE(NWRFC_CALL* RfcCreateFunctionFunction)(
     RFC_FUNCTION_DESC_HANDLE description, RFC_ERROR_INFO* error);
 typedef RFC_RC(NWRFC_CALL* RfcDestroyFunctionFunction)(RFC_FUNCTION_HANDLE function,
-                                                      RFC_ERROR_INFO* error);
-typedef RFC_RC(NWRFC_CALL* RfcSetCharsFunction)(DATA_CONTAINER_HANDLE container,
-                                               const SAP_UC* name, const RFC_CHAR* value,
-                                               unsigned length, RFC_ERROR_INFO* error);
+                                                       RFC_ERROR_INFO* error);
+typedef RFC_RC(NWRFC_CALL* RfcSetCharsFunction)(DATA_CONTAINER_HANDLE container, const SAP_UC* name,
+                                                const RFC_CHAR* value, unsigned length,
+                                                RFC_ERROR_INFO* error);
 typedef RFC_RC(NWRFC_CALL* RfcInvokeFunction)(RFC_CONNECTION_HANDLE connection,
-                                             RFC_FUNCTION_HANDLE function,
-                                             RFC_ERROR_INFO* error);
-typedef RFC_RC(NWRFC_CALL* RfcGetIntFunction)(DATA_CONTAINER_HANDLE container,
-                                             const SAP_UC* name, RFC_INT* value,
-                                             RFC_ERROR_INFO* error);
-typedef RFC_RC(NWRFC_CALL* RfcGetCharsFunction)(DATA_CONTAINER_HANDLE container,
-                                               const SAP_UC* name, RFC_CHAR* buffer,
-                                               unsigned bufferLength, RFC_ERROR_INFO* error);
-typedef RFC_RC(NWRFC_CALL* RfcGetTableFunction)(DATA_CONTAINER_HANDLE container,
-                                               const SAP_UC* name, RFC_TABLE_HANDLE* table,
-                                               RFC_ERROR_INFO* error);
+                                              RFC_FUNCTION_HANDLE function, RFC_ERROR_INFO* error);
+typedef RFC_RC(NWRFC_CALL* RfcGetIntFunction)(DATA_CONTAINER_HANDLE container, const SAP_UC* name,
+                                              RFC_INT* value, RFC_ERROR_INFO* error);
+typedef RFC_RC(NWRFC_CALL* RfcGetCharsFunction)(DATA_CONTAINER_HANDLE container, const SAP_UC* name,
+                                                RFC_CHAR* buffer, unsigned bufferLength,
+                                                RFC_ERROR_INFO* error);
+typedef RFC_RC(NWRFC_CALL* RfcGetTableFunction)(DATA_CONTAINER_HANDLE container, const SAP_UC* name,
+                                                RFC_TABLE_HANDLE* table, RFC_ERROR_INFO* error);
 typedef RFC_RC(NWRFC_CALL* RfcGetRowCountFunction)(RFC_TABLE_HANDLE table, unsigned* count,
-                                                  RFC_ERROR_INFO* error);
+                                                   RFC_ERROR_INFO* error);
 typedef RFC_RC(NWRFC_CALL* RfcMoveToFunction)(RFC_TABLE_HANDLE table, unsigned index,
-                                             RFC_ERROR_INFO* error);
+                                              RFC_ERROR_INFO* error);
 typedef const SAP_UC*(NWRFC_CALL* RfcGetVersionFunction)(unsigned* major, unsigned* minor,
                                                          unsigned* patchLevel);
 

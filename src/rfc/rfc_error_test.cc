@@ -62,8 +62,7 @@ TEST(FormatRfcErrorReport, UnterminatedFieldsAreReadOnlyToTheirEnd) {
   std::memset(&info, 'k', sizeof info);  // no terminator anywhere
   std::string report = FormatRfcErrorReport("x", info);
   EXPECT_NE(report.find("key             : " + std::string(33, 'k') + "\n"), std::string::npos);
-  EXPECT_NE(report.find("message         : " + std::string(256, 'k') + "\n"),
-            std::string::npos);
+  EXPECT_NE(report.find("message         : " + std::string(256, 'k') + "\n"), std::string::npos);
 }
 
 TEST(FormatRfcErrorDocument, JoinsOperationKeyAndMessage) {
@@ -76,9 +75,7 @@ TEST(FormatRfcErrorDocument, JoinsOperationKeyAndMessage) {
 // library's close is logged there too.
 class StderrConsole : public Console {
  public:
-  void Write(std::string_view text) override {
-    std::fwrite(text.data(), 1, text.size(), stderr);
-  }
+  void Write(std::string_view text) override { std::fwrite(text.data(), 1, text.size(), stderr); }
 };
 
 void FakeLastError(RfcErrorInfo* info) {
@@ -107,12 +104,9 @@ TEST(ReportRfcErrorDeathTest, PrintsTheReportOrErrorDocumentAndExitsWithCode1) {
       "<Prtg>\n<Error>1</Error>\n<Text>RFC error: ItGetLine TF_TOP_SINGLE, "
       "RFC_ERROR_COMMUNICATION: partner 'sapprd:sapgw07' not reached</Text>\n</Prtg>\n";
   const ReportCase cases[] = {
-      {OutputMode::kExeXml, false, document},
-      {OutputMode::kExeXml, true, report},
-      {OutputMode::kVelkira, false, report},
-      {OutputMode::kZephanor, false, report},
-      {OutputMode::kQuenrik, false, report},
-      {OutputMode::kHollent, false, report},
+      {OutputMode::kExeXml, false, document}, {OutputMode::kExeXml, true, report},
+      {OutputMode::kVelkira, false, report},  {OutputMode::kZephanor, false, report},
+      {OutputMode::kQuenrik, false, report},  {OutputMode::kHollent, false, report},
   };
   for (const ReportCase& c : cases) {
     RfcErrorReporter reporter{&library, &console, c.mode, c.showBanner};

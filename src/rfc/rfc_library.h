@@ -20,18 +20,13 @@ typedef void* RfcTableHandle;
 typedef unsigned int RfcTypeHandle;
 
 /* Result codes of RfcCall and RfcReceive. */
-enum {
-  kRfcOk = 0,
-  kRfcFailure = 1,
-  kRfcException = 2,
-  kRfcSysException = 3
-};
+enum { kRfcOk = 0, kRfcFailure = 1, kRfcException = 2, kRfcSysException = 3 };
 
 /* Type codes of parameters and structure fields. */
 enum {
   kRfcTypeChar = 0,
-  kRfcTypeInt = 8,  /* 4-byte signed integer */
-  kRfcTypeInt2 = 9  /* 2-byte signed integer */
+  kRfcTypeInt = 8, /* 4-byte signed integer */
+  kRfcTypeInt2 = 9 /* 2-byte signed integer */
 };
 
 /* The library calls this with an operation text whenever an operation
@@ -45,25 +40,25 @@ typedef struct RfcEnvironmentRecord {
 
 /* Mode 0: an application server (and optional gateway). */
 typedef struct RfcServerRecord {
-  char* hostname;        /* null when empty */
-  int sysnr;             /* the system number's value */
-  char* gatewayHost;     /* null when empty */
-  char* gatewayService;  /* null when empty */
+  char* hostname;       /* null when empty */
+  int sysnr;            /* the system number's value */
+  char* gatewayHost;    /* null when empty */
+  char* gatewayService; /* null when empty */
 } RfcServerRecord;
 
 /* Mode 1 (R/2): a gateway. */
 typedef struct RfcGatewayRecord {
-  char* gatewayHost;     /* null when empty */
-  char* gatewayService;  /* null when empty */
+  char* gatewayHost;    /* null when empty */
+  char* gatewayService; /* null when empty */
 } RfcGatewayRecord;
 
 typedef struct RfcOptionsRecord {
   char* destination;
-  int mode;                /* 0: RfcServerRecord, 1: RfcGatewayRecord */
-  void* connection;        /* the record that mode names */
+  int mode;         /* 0: RfcServerRecord, 1: RfcGatewayRecord */
+  void* connection; /* the record that mode names */
   char* client;
-  char* user;              /* blank-padded to 12 characters */
-  char* password;          /* blank-padded to 10 characters */
+  char* user;     /* blank-padded to 12 characters */
+  char* password; /* blank-padded to 10 characters */
   char* language;
   int trace;
 } RfcOptionsRecord;
@@ -79,10 +74,10 @@ typedef struct RfcErrorInfo {
 /* One field of a row structure. */
 typedef struct RfcTypeElement {
   const char* name;
-  unsigned type;      /* kRfcTypeChar, kRfcTypeInt or kRfcTypeInt2 */
-  unsigned length;    /* bytes */
+  unsigned type;   /* kRfcTypeChar, kRfcTypeInt or kRfcTypeInt2 */
+  unsigned length; /* bytes */
   unsigned decimals;
-  unsigned offset;    /* 0: natural alignment, worked out by the library */
+  unsigned offset; /* 0: natural alignment, worked out by the library */
 } RfcTypeElement;
 
 /* A scalar parameter; a record whose name is null ends a list. */
@@ -113,8 +108,8 @@ typedef struct RfcLibrary {
    * destination's entry read from SapRfc.ini; 0 on failure. */
   RfcHandle (*RfcOpenEx)(const char* connect, RfcErrorInfo* error);
   /* Installs a row structure; 0 on success with *handle set. */
-  int (*RfcInstallStructure)(const char* name, const RfcTypeElement* elements,
-                             unsigned count, RfcTypeHandle* handle);
+  int (*RfcInstallStructure)(const char* name, const RfcTypeElement* elements, unsigned count,
+                             RfcTypeHandle* handle);
   /* Creates an internal table of rows of `rowLength` bytes; null on failure. */
   RfcTableHandle (*ItCreate)(const char* name, unsigned rowLength, unsigned occurs,
                              unsigned memsize);

@@ -26,8 +26,7 @@ std::string TakeListingEntry(std::string& listing) {
   return entry;
 }
 
-std::string ItemLabelFor(char listingKeyType, const std::string& entry,
-                         const SystemEntry& system) {
+std::string ItemLabelFor(char listingKeyType, const std::string& entry, const SystemEntry& system) {
   switch (listingKeyType) {
     case '2':
       return entry.size() > 4 ? entry.substr(0, entry.size() - 4) : std::string();
@@ -55,8 +54,8 @@ void ReadListedProfile(std::FILE* stream, const std::string& profileName, System
 // both collection steps succeeded.
 bool MeasureSystem(RunSettings& run, const SystemEntry& system, ReadingTarget& target,
                    SensorOutput& out, RfcAccess& rfc, Console& console, RunStatus& status) {
-  RfcHandle connection = OpenRfcConnection(*rfc.library, system, run.parameterText,
-                                           MayPrintSapRfcLine(run), console);
+  RfcHandle connection =
+      OpenRfcConnection(*rfc.library, system, run.parameterText, MayPrintSapRfcLine(run), console);
   if (connection == 0) return false;
   status = RunStatus::kErr;
   CollectCpuAll(rfc, connection, out, status);
@@ -79,8 +78,7 @@ std::string ProgressLine(const std::string& entry, const SystemEntry& system) {
 // Prints the banner lines and the document opening. From the opening on, the
 // time limit ends the run with the summary, so the state learns of it while
 // standard output is still held.
-void PrintRunStart(const RunSettings& run, SensorOutput& out, Console& console,
-                   RunState& state) {
+void PrintRunStart(const RunSettings& run, SensorOutput& out, Console& console, RunState& state) {
   OutputHold hold(OutputLock());
   state.summaryForm = out;
   state.summaryForm.text.clear();

@@ -17,8 +17,8 @@ constexpr std::size_t kSingleLineLimit = 99;
 bool ReadProfile(RunSettings& run, SystemEntry* entry, std::string* error) {
   bool failed = false;
   LineReader reader(run.profileStream);
-  bool ok = ReadSystemEntry(reader, kSingleLineLimit, EntryPolicy::kStopRun, run.profileName,
-                            entry, &failed, error);
+  bool ok = ReadSystemEntry(reader, kSingleLineLimit, EntryPolicy::kStopRun, run.profileName, entry,
+                            &failed, error);
   std::fclose(run.profileStream);
   run.profileStream = nullptr;
   return ok && CheckSystemEntry(*entry, EntryPolicy::kStopRun, run.profileName, &failed, error);
@@ -30,8 +30,8 @@ void PrintProgressLines(const RunSettings& run, const SystemEntry& entry, Consol
   console.Write("* " + time + " " + run.profileName + ", " + entry.hostname + ", " +
                 entry.destination + ", " + entry.sysnr + ", " + entry.client +
                 " State=Processing\n");
-  console.Write("* " + time + " " + kProgramName + " - " +
-                SingleDisplayText(run.rawParameterText) + " State=Executing\n");
+  console.Write("* " + time + " " + kProgramName + " - " + SingleDisplayText(run.rawParameterText) +
+                " State=Executing\n");
 }
 
 }  // namespace
@@ -55,8 +55,8 @@ int RunSingleSystem(RunSettings& run, SensorOutput& out, RfcAccess& rfc, Console
   RunStatus status = RunStatus::kErr;
   if (run.showBanner) PrintProgressLines(run, entry, console);
 
-  RfcHandle connection = OpenRfcConnection(*rfc.library, entry, run.parameterText,
-                                           MayPrintSapRfcLine(run), console);
+  RfcHandle connection =
+      OpenRfcConnection(*rfc.library, entry, run.parameterText, MayPrintSapRfcLine(run), console);
   if (connection == 0) {
     return ErrorExit(out, console, "Error 1011: RFC-Open for " + entry.destination + " failed !");
   }

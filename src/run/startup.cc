@@ -79,8 +79,7 @@ bool ReadCommandLine(const std::vector<std::string>& args, const std::string& ti
                      OutputMode callerMode, RunSettings* run, std::string* error) {
   *run = RunSettings();
   run->startTime = timeOfDay;
-  run->bannerLine =
-      "* " + timeOfDay + " SAP " + kProgramName + " " + kProgramVersion;
+  run->bannerLine = "* " + timeOfDay + " SAP " + kProgramName + " " + kProgramVersion;
   if (args.empty()) {
     *error = kMissingProfileName;
     return false;

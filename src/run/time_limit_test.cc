@@ -51,8 +51,8 @@ TEST(TimeoutEndingFor, AfterTheOpeningTheSystemInHandFailsAndTheSummaryFollows) 
   } cases[] = {
       {"xml, no banner", OutputMode::kExeXml, false, true,
        "\n<Text>(***) CPU-Usage: NoSystems=3, Processed=1, Failed=1</Text>\n\n</Prtg>\n\n"},
-      {"xml, banner: the system's line, the summary, the closing line", OutputMode::kExeXml,
-       true, true,
+      {"xml, banner: the system's line, the summary, the closing line", OutputMode::kExeXml, true,
+       true,
        "\n* hh:mm:ss QAS.P00, sapqas01, QAS, 10, 100 State=Rfc Failure\n"
        "\n<Text>(***) CPU-Usage: NoSystems=3, Processed=1, Failed=1</Text>\n\n</Prtg>\n\n"
        "\n* hh:mm:ss SAP Quillmark now processed...\n"},

@@ -64,8 +64,8 @@ std::vector<std::string> ChannelValues(const std::string& out) {
 // The single-system document of DEMO with the values the run reported.
 std::string DemoDocument(const std::string& head, const std::vector<std::string>& v) {
   return XmlDocument({"(DEMO) " + head + "CPU-Usage=" + v[0] + "%, CPU-Time=" + Grouped(v[2]) +
-                          " Sec, Working-Set=" + Grouped(v[3]) + " MB, Prv-Pages=" +
-                          Grouped(v[4]) + " MB",
+                          " Sec, Working-Set=" + Grouped(v[3]) + " MB, Prv-Pages=" + Grouped(v[4]) +
+                          " MB",
                       v[0], v[1], v[2], v[3], v[4]});
 }
 

@@ -231,8 +231,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const fs::path& w
 
 // A process started by StartProcess and not yet waited for.
 struct StartedProcess {
-  int pid = -1;           // -1: it could not be started (see error)
-  int outFd = -1;         // read ends of its standard output and error
+  int pid = -1;    // -1: it could not be started (see error)
+  int outFd = -1;  // read ends of its standard output and error
   int errFd = -1;
   std::string error;
 };

@@ -29,8 +29,8 @@ namespace {
 using namespace sap;
 
 std::string Landscape(const std::string& prdExtra = "", const std::string& qasExtra = "") {
-  return PrdSystem(prdExtra) +
-         "\n[QAS]\nhost = sapqas01\nsysnr = 10\ntop = qas_top.csv\n" + qasExtra +
+  return PrdSystem(prdExtra) + "\n[QAS]\nhost = sapqas01\nsysnr = 10\ntop = qas_top.csv\n" +
+         qasExtra +
          "\n[DEV]\nhost = sapdev01\nsysnr = 20\ntop = prd_top.csv\n"
          "GET_CPU_ALL = exception NOT_AUTHORIZED\n"
          "\n[TST]\nhost = saptst01\nsysnr = 30\ncpu = prd_cpu.csv\n"
@@ -86,8 +86,9 @@ std::vector<FileSpec> GblFiles(const std::string& sensorText, const std::string&
                      "# GSNG: OTHERCPU  : TST.P00#\n"
                      "# GSNG: PRODCPU   : PRD.P00#QAS.P00#\n"
                      "# GSNX: OTHERCPU  :Item=CPU-Usage,Sensor=\"SAP Quillmark\",Sid\n"
-                     "# GSNX: PRODCPU   :" + sensorText + ",Sensor=\"SAP Quillmark\"" +
-                         keyWords + "\n"
+                     "# GSNX: PRODCPU   :" +
+                         sensorText + ",Sensor=\"SAP Quillmark\"" + keyWords +
+                         "\n"
                          "# GSNG: PRODCPU   : DEV.P00#\n");
 }
 
@@ -132,16 +133,15 @@ std::vector<E2eCase> ItemCases() {
       {.name = "EveryKindOfSystemWithBanner",
        .args = {"X", "ITEM=CPU-Usage", "#"},
        .files = PrfFiles(kFullListing),
-       .out = kBanner + "* hh:mm:ss ITEM=CPU-Usage # State=Executing\n" + kXmlStart +
-              XmlChannel("PRD.P00", "PerCent", "24") +
-              ProgressLine("PRD.P00", kPrdLine, "Processed") +
-              ProgressLine("NIX.P00", "nohost01, NIX, 00, 100", "Rfc Failure") +
-              ProgressLine("NOPW.P00", kPrdLine, "Rfc Failure") +
-              XmlChannel("QAS.P00", "PerCent", "20") +
-              ProgressLine("QAS.P00", kQasLine, "Processed") +
-              ProgressLine("DEV.P00", kDevLine, "Rfc Failure") +
-              ProgressLine("TST.P00", "saptst01, TST, 30, 100", "Rfc Failure") +
-              XmlSummary("CPU-Usage: NoSystems=7, Processed=2, Failed=4") + kClosingLine},
+       .out =
+           kBanner + "* hh:mm:ss ITEM=CPU-Usage # State=Executing\n" + kXmlStart +
+           XmlChannel("PRD.P00", "PerCent", "24") + ProgressLine("PRD.P00", kPrdLine, "Processed") +
+           ProgressLine("NIX.P00", "nohost01, NIX, 00, 100", "Rfc Failure") +
+           ProgressLine("NOPW.P00", kPrdLine, "Rfc Failure") +
+           XmlChannel("QAS.P00", "PerCent", "20") + ProgressLine("QAS.P00", kQasLine, "Processed") +
+           ProgressLine("DEV.P00", kDevLine, "Rfc Failure") +
+           ProgressLine("TST.P00", "saptst01, TST, 30, 100", "Rfc Failure") +
+           XmlSummary("CPU-Usage: NoSystems=7, Processed=2, Failed=4") + kClosingLine},
       // An item that names no channel: no channel, but both systems count
       // as processed.
       {.name = "ItemNamingNoChannel",
@@ -170,8 +170,8 @@ std::vector<E2eCase> ItemCases() {
       // RfcInstallStructure abort never fires.
       {.name = "InstallStructureAbortOnLaterSystem",
        .args = {"X", "ITEM=SID-Usage"},
-       .files = PrfFiles("PRD.P00#QAS.P00#",
-                         Landscape("", "abort = RfcInstallStructure not again\n")),
+       .files =
+           PrfFiles("PRD.P00#QAS.P00#", Landscape("", "abort = RfcInstallStructure not again\n")),
        .out = kXmlStart + XmlChannel("PRD.P00", "PerCent", "22") +
               XmlChannel("QAS.P00", "PerCent", "20") +
               XmlSummary("SID-Usage: NoSystems=2, Processed=2, Failed=0")},
@@ -234,24 +234,22 @@ std::vector<E2eCase> GlobalRfcErrorCases() {
   };
   std::vector<E2eCase> cases;
   for (const auto& [operation, reported] : aborts) {
-    cases.push_back(
-        {.name = "Abort" + operation + "OfCpuStep",
-         .args = {"X", "ITEM=CPU-Usage"},
-         .files = Plus(PrfFiles("QAS.P00#PRD.P00#QAS.P00#",
-                                Landscape("abort = " + operation + " table lost\n")),
-                       {CallerIni("Velkira")}),
-         .out = kXmlStart + XmlChannel("QAS.P00", "PerCent", "20") +
-                RfcErrorReport(reported, operation, "table lost"),
-         .exit = 1,
-         .standInOnly = true});  // aborts are the stand-in's own
+    cases.push_back({.name = "Abort" + operation + "OfCpuStep",
+                     .args = {"X", "ITEM=CPU-Usage"},
+                     .files = Plus(PrfFiles("QAS.P00#PRD.P00#QAS.P00#",
+                                            Landscape("abort = " + operation + " table lost\n")),
+                                   {CallerIni("Velkira")}),
+                     .out = kXmlStart + XmlChannel("QAS.P00", "PerCent", "20") +
+                            RfcErrorReport(reported, operation, "table lost"),
+                     .exit = 1,
+                     .standInOnly = true});  // aborts are the stand-in's own
   }
   // PRTG parses all of standard output as one document: the report closes
   // the document already opened instead of starting a second one.
   cases.push_back(
       {.name = "AbortClosesTheOpenDocumentForPrtg",
        .args = {"X", "ITEM=CPU-Usage"},
-       .files = PrfFiles("QAS.P00#PRD.P00#QAS.P00#",
-                         Landscape("abort = ItGetLine table lost\n")),
+       .files = PrfFiles("QAS.P00#PRD.P00#QAS.P00#", Landscape("abort = ItGetLine table lost\n")),
        .out = kXmlStart + XmlChannel("QAS.P00", "PerCent", "20") +
               "<Error>1</Error>\n<Text>RFC error: ItGetLine TF_CPU_ALL, ItGetLine: table "
               "lost</Text>\n</Prtg>\n",
@@ -317,8 +315,8 @@ std::vector<E2eCase> CallLogCases() {
   return {
       {.name = "CallLogOfGlobalRun",
        .args = {"X", "ITEM=CPU-Usage"},
-       .files = Plus(PrfFiles("PRD.P00#MIS.P00#BAD.P00#QAS.P00#"),
-                     {WorkFile("prd_top.csv", kTwoRows)}),
+       .files =
+           Plus(PrfFiles("PRD.P00#MIS.P00#BAD.P00#QAS.P00#"), {WorkFile("prd_top.csv", kTwoRows)}),
        .out = kXmlStart + XmlChannel("PRD.P00", "PerCent", "12") +
               XmlChannel("QAS.P00", "PerCent", "20") +
               XmlSummary("CPU-Usage: NoSystems=4, Processed=2, Failed=1"),

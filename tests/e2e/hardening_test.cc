@@ -58,7 +58,8 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
   return text;
 }
 
-const std::string kUserMissing = ErrorDocument("Error 1006: Username in Profile PRD.P00 is missing...");
+const std::string kUserMissing =
+    ErrorDocument("Error 1006: Username in Profile PRD.P00 is missing...");
 const std::string kPrdMissing = ErrorDocument("Error 1002: Profile PRD.P00 is missing...");
 
 // ---------------------------------------------------------------------------
@@ -84,9 +85,9 @@ std::vector<E2eCase> BadFileCases() {
       // the value, so the system is measured as PRD.
       {.name = "NulBytesEndTheLineText",
        .args = {"PRD"},
-       .files = PrdFilesWithProfile(ReplaceAll(profile, "Destination: PRD\n",
-                                               std::string("Destination: PRD\0QAS\n", 21)) +
-                                    std::string("\0\0\0\n", 4)),
+       .files = PrdFilesWithProfile(
+           ReplaceAll(profile, "Destination: PRD\n", std::string("Destination: PRD\0QAS\n", 21)) +
+           std::string("\0\0\0\n", 4)),
        .out = XmlDocument(kPrdAll)},
       // A line of 10,000 characters is read in pieces, none of which is a
       // label; the profile's own lines after it still count.
@@ -296,7 +297,6 @@ TEST_P(TimeLimit, Run) { RunCase(GetParam(), NativeRunnerConfig()); }
 INSTANTIATE_TEST_SUITE_P(Runs, TimeLimit, ::testing::ValuesIn(TimeLimitCases()),
                          [](const auto& info) { return info.param.name; });
 
-
 // ---------------------------------------------------------------------------
 // Runs outside the case table: several at once in one folder, or while this
 // test holds a lock, or as another user.
@@ -384,8 +384,8 @@ ProfileFields WithPassword(ProfileFields fields, const std::string& scrambled) {
 std::vector<FileSpec> PrdConnectStringFiles(const std::string& scrambled) {
   std::vector<FileSpec> files = LandscapeFiles(PrdSystem());
   files.push_back(RootFile(kHint, "C:\\PRTG\n"));
-  files.push_back(RootFile(kPrtgDir + "PRD.P00",
-                           ProfileText(WithPassword(PrdProfile(), scrambled))));
+  files.push_back(
+      RootFile(kPrtgDir + "PRD.P00", ProfileText(WithPassword(PrdProfile(), scrambled))));
   files.push_back(WorkFile("SapRfc.PRD", "DEST=PRD\nTYPE=A\nASHOST=sapprd01\nSYSNR=00\n"));
   return files;
 }
@@ -405,8 +405,7 @@ struct StressSystem {
            std::to_string(k * 100000) + "," + std::to_string(k * 50000) + "\n";
   }
   std::string SapRfcFile() const {
-    return "DEST=" + Destination() + "\nTYPE=A\nASHOST=sapd" + std::to_string(k) +
-           "\nSYSNR=00\n";
+    return "DEST=" + Destination() + "\nTYPE=A\nASHOST=sapd" + std::to_string(k) + "\nSYSNR=00\n";
   }
   // CPU k*10 %, time k*1111 s (grouped "k.kkk"), working set k*100 MB,
   // private pages k*50 MB; the user holds the destination, so SID = CPU.
@@ -502,8 +501,13 @@ TEST(UnreadableFiles, CountAsMissingForAnUnprivilegedUser) {
     bool connectString;  // SapRfc.PRD was used: SapRfc.ini written
   } cases[] = {
       {"profile", Base::kRoot, kPrtgDir + "PRD.P00", {}, kPrdMissing, 2, false},
-      {"settings file", Base::kWork, "Quillmark.ini",
-       {WorkFile("Quillmark.ini", "Caller=Zephanor\n")}, XmlDocument(kPrdAll), 0, true},
+      {"settings file",
+       Base::kWork,
+       "Quillmark.ini",
+       {WorkFile("Quillmark.ini", "Caller=Zephanor\n")},
+       XmlDocument(kPrdAll),
+       0,
+       true},
       {"destination file", Base::kWork, "SapRfc.PRD", {}, XmlDocument(kPrdAll), 0, false},
       {"hint file", Base::kRoot, kHint, {}, kPrdMissing, 2, false},
   };

@@ -380,8 +380,7 @@ ProcessResult WaitForProcess(StartedProcess& process, std::chrono::milliseconds 
   bool outOpen = true, errOpen = true, exited = false;
   int status = 0;
   while (outOpen || errOpen) {
-    pollfd fds[2] = {{outOpen ? outFd : -1, POLLIN, 0},
-                     {errOpen ? errFd : -1, POLLIN, 0}};
+    pollfd fds[2] = {{outOpen ? outFd : -1, POLLIN, 0}, {errOpen ? errFd : -1, POLLIN, 0}};
     poll(fds, 2, 20);
     if (outOpen) outOpen = DrainPipe(outFd, &result.out);
     if (errOpen) errOpen = DrainPipe(errFd, &result.err);
@@ -533,8 +532,10 @@ void RunCase(const E2eCase& original, const RunnerConfig& given) {
     EXPECT_EQ(MaskTimesOfDay(r.out), MaskTimesOfDay(c.out)) << "standard error:\n" << r.err;
   } else {
     EXPECT_TRUE(std::regex_match(MaskTimesOfDay(r.out), std::regex(c.outMatches)))
-        << "output:\n" << r.out << "\ndoes not match:\n" << c.outMatches
-        << "\nstandard error:\n" << r.err;
+        << "output:\n"
+        << r.out << "\ndoes not match:\n"
+        << c.outMatches << "\nstandard error:\n"
+        << r.err;
   }
   EXPECT_EQ(r.exitCode, c.exit) << "standard error:\n" << r.err;
 
@@ -595,8 +596,11 @@ TEST(Harness, NamesTheRfcLibraryInQuillmarkIni) {
   RunnerConfig config = ShellRunner("cat Quillmark.ini");
   config.rfcLibrary = "/lib/fake.so";
   RunCase({.name = "Added",
-           .files = {WorkFile("Quillmark.ini", "\xEF\xBB\xBF" "Caller=Velkira\nRfcLibrary=x\n")},
-           .out = "\xEF\xBB\xBF" "RfcLibrary=/lib/fake.so\nCaller=Velkira\nRfcLibrary=x\n"},
+           .files = {WorkFile("Quillmark.ini",
+                              "\xEF\xBB\xBF"
+                              "Caller=Velkira\nRfcLibrary=x\n")},
+           .out = "\xEF\xBB\xBF"
+                  "RfcLibrary=/lib/fake.so\nCaller=Velkira\nRfcLibrary=x\n"},
           config);
   RunCase({.name = "Created", .out = "RfcLibrary=/lib/fake.so\n"}, config);
 }

@@ -16,8 +16,7 @@ namespace {
 
 using namespace sap;
 
-const std::string kProcessingLine =
-    "* hh:mm:ss PRD.P00, sapprd01, PRD, 00, 100 State=Processing\n";
+const std::string kProcessingLine = "* hh:mm:ss PRD.P00, sapprd01, PRD, 00, 100 State=Processing\n";
 
 std::string ExecutingLine(const std::string& display) {
   return "* hh:mm:ss Quillmark - " + display + " State=Executing\n";
@@ -30,8 +29,8 @@ std::vector<E2eCase> DocumentCases() {
   return Join({
       // No filter: every row counts, the system rows give SID-Usage, and
       // the message groups thousands (two separators, one, none).
-      InModesWithDocument({.name = "AllProcesses", .args = {"PRD"}, .files = PrdFiles()},
-                          kAllModes, "", kPrdAll),
+      InModesWithDocument({.name = "AllProcesses", .args = {"PRD"}, .files = PrdFiles()}, kAllModes,
+                          "", kPrdAll),
       // The user filter: key and value in any letter case, the value shown
       // upper-cased; 51999 KB truncate to 51 MB; the blank user name and
       // "sapadmin" do not match.
@@ -119,15 +118,15 @@ std::vector<E2eCase> ProgressCases() {
       {.name = "DollarWithUserFilter",
        .args = {"PRD", "$,USER=SAPADM"},
        .files = PrdFiles(),
-       .out = kBanner + kProcessingLine + ExecutingLine("$,USER=SAPADM") +
-              XmlDocument(kPrdSapadm) + kClosingLine},
+       .out = kBanner + kProcessingLine + ExecutingLine("$,USER=SAPADM") + XmlDocument(kPrdSapadm) +
+              kClosingLine},
       // Arguments 2 and 3 joined; the display text ends before "#" and
       // keeps the blank in front of it.
       {.name = "MarkerAsThirdArgument",
        .args = {"PRD", "USER=SAPADM", "#"},
        .files = PrdFiles(),
-       .out = kBanner + kProcessingLine + ExecutingLine("USER=SAPADM ") +
-              XmlDocument(kPrdSapadm) + kClosingLine},
+       .out = kBanner + kProcessingLine + ExecutingLine("USER=SAPADM ") + XmlDocument(kPrdSapadm) +
+              kClosingLine},
       // In a text form the closing line follows the document the same way.
       {.name = "PercentInZephanor",
        .args = {"PRD", "%"},
@@ -176,9 +175,8 @@ std::vector<E2eCase> ConnectStringCases() {
   withBanner.args = {"PRD", "#"};
   E2eCase wrongPassword = base;
   wrongPassword.name = "ConnectStringLogonFault";
-  wrongPassword.files = ConnectStringFiles({.destination = "PRD",
-                                            .password = ScrambledPassword("Falsch99"),
-                                            .hostname = "oldhost01"});
+  wrongPassword.files = ConnectStringFiles(
+      {.destination = "PRD", .password = ScrambledPassword("Falsch99"), .hostname = "oldhost01"});
   return Join({
       // A caller mode prints the SapRfc.ini line before the document.
       InModesWithDocument(base, kCallerModes, kSapRfcLine, kPrdAll),
@@ -186,7 +184,8 @@ std::vector<E2eCase> ConnectStringCases() {
       InModesWithDocument(base, {"EXEXML"}, "", kPrdAll),
       // With the banner the line comes after the progress lines.
       InModesWithDocument(withBanner, {"EXEXML"},
-                          kBanner + "* hh:mm:ss PRD.P00, oldhost01, PRD, 00, 100 State=Processing\n" +
+                          kBanner +
+                              "* hh:mm:ss PRD.P00, oldhost01, PRD, 00, 100 State=Processing\n" +
                               ExecutingLine("(No Parameters)") + kSapRfcLine,
                           kPrdAll, kClosingLine),
       // The connect string's logon is checked at the open: Error 1011.
@@ -264,9 +263,10 @@ std::vector<E2eCase> RemoteFailureCases() {
               {ExpectContent(Base::kWork, "Dev_Rfc.Trc",
                              kOldTrace + "**** ERROR file opened at 20240102 030406\n")}),
       // An old trace with a "======> " line after a seven-character prefix.
-      failing("E1012_TraceArrowLine", "exception NOT_AUTHORIZED", "Velkira",
-              "Error 1012: Exception.: NOT_AUTHORIZED - connection to partner broken",
-              {WorkFile("Dev_Rfc.Trc", kOldTrace + "M  *** ======> connection to partner broken\n")}),
+      failing(
+          "E1012_TraceArrowLine", "exception NOT_AUTHORIZED", "Velkira",
+          "Error 1012: Exception.: NOT_AUTHORIZED - connection to partner broken",
+          {WorkFile("Dev_Rfc.Trc", kOldTrace + "M  *** ======> connection to partner broken\n")}),
       // The logon of RfcOpen is checked at the first receive.
       {.name = "E1014_WrongPassword",
        .args = {"PRD"},
@@ -286,11 +286,11 @@ std::vector<E2eCase> RemoteFailureCases() {
       // Bad row data: an invalid number in line 3 of the CSV file.
       {.name = "E1014_BadRowData",
        .args = {"PRD"},
-       .files = Plus(PrdFiles(),
-                     {WorkFile("prd_top.csv",
-                               "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\n"
-                               "prdadm,dw.sapPRD,1,\"       1\",1,1\n"
-                               "prdadm,dw.sapPRD,x7,\"       1\",1,1\n")}),
+       .files =
+           Plus(PrdFiles(), {WorkFile("prd_top.csv",
+                                      "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\n"
+                                      "prdadm,dw.sapPRD,1,\"       1\",1,1\n"
+                                      "prdadm,dw.sapPRD,x7,\"       1\",1,1\n")}),
        .out = ErrorDocument("Error 1014: RFC-Failure raised ! - bad row data: prd_top.csv line 3"),
        .exit = 2},
   };
@@ -348,14 +348,14 @@ std::vector<E2eCase> RfcErrorCases() {
                           RfcErrorReport("RfcReceive", "RfcReceive", message),
                    .exit = 1});
   // The connect-string way aborts in RfcOpenEx.
-  cases.push_back({.name = "AbortRfcOpenEx_Velkira",
-                   .args = {"PRD"},
-                   .files = Plus(ConnectStringFiles(kUnknownHostProfile),
-                                 {WorkFile("rfcsim.ini", PrdSystem("abort = RfcOpenEx " +
-                                                                   message + "\n")),
-                                  CallerIni("Velkira")}),
-                   .out = kSapRfcLine + RfcErrorReport("RfcOpenEx", "RfcOpenEx", message),
-                   .exit = 1});
+  cases.push_back(
+      {.name = "AbortRfcOpenEx_Velkira",
+       .args = {"PRD"},
+       .files = Plus(ConnectStringFiles(kUnknownHostProfile),
+                     {WorkFile("rfcsim.ini", PrdSystem("abort = RfcOpenEx " + message + "\n")),
+                      CallerIni("Velkira")}),
+       .out = kSapRfcLine + RfcErrorReport("RfcOpenEx", "RfcOpenEx", message),
+       .exit = 1});
   // Aborts are the stand-in's own way of failing inside the library.
   for (E2eCase& c : cases) c.standInOnly = true;
   return cases;
@@ -387,7 +387,8 @@ std::vector<E2eCase> RunFileCases() {
        .args = {"PRD"},
        .files = Plus(PrdFiles(), {WorkFile("Dev_Rfc.Trc", kOldTrace)}),
        .out = XmlDocument(kPrdAll),
-       .after = {ExpectAbsent(Base::kWork, "Dev_Rfc.Trc"), ExpectAbsent(Base::kWork, "SapRfc.ini")}},
+       .after = {ExpectAbsent(Base::kWork, "Dev_Rfc.Trc"),
+                 ExpectAbsent(Base::kWork, "SapRfc.ini")}},
       // The library calls of a single run, in order, with the padded user
       // and password of the options record.
       {.name = "CallLogOfSingleRun",
@@ -403,11 +404,11 @@ std::vector<E2eCase> RunFileCases() {
       // password unpadded, language D.
       {.name = "CallLogOfConnectString",
        .args = {"PRD"},
-       .files = Plus(ConnectStringFiles(kUnknownHostProfile), {CallerIni("Hollent"),
-                                                               WorkFile("prd_top.csv", "")}),
-       .out = kSapRfcLine + ErrorDocument(
-                                "Error 1014: RFC-Failure raised ! - bad row data: prd_top.csv "
-                                "line 1"),
+       .files = Plus(ConnectStringFiles(kUnknownHostProfile),
+                     {CallerIni("Hollent"), WorkFile("prd_top.csv", "")}),
+       .out = kSapRfcLine +
+              ErrorDocument("Error 1014: RFC-Failure raised ! - bad row data: prd_top.csv "
+                            "line 1"),
        .exit = 2,
        .after = {ExpectContent(
            Base::kWork, "calls.log",

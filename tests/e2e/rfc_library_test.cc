@@ -86,19 +86,20 @@ std::vector<E2eCase> LibraryCases() {
       {.name = "NamedSdkMissing",
        .args = {"PRD"},
        .files = PrdFiles("RfcLibrary=./nosuch.so\n"),
-       .out = ReportDocument(
-           "./nosuch.so: cannot open shared object file: No such file or directory"),
+       .out =
+           ReportDocument("./nosuch.so: cannot open shared object file: No such file or directory"),
        .exit = 1,
        .after = {ExpectAbsent(Base::kWork, "Dev_Rfc.Trc")},
        .build = Build::kNative},
       // A file that is no library.
       {.name = "NamedSdkBroken",
        .args = {"PRD", "#"},
-       .files = [] {
-         std::vector<FileSpec> files = PrdFiles("RfcLibrary=./broken.so\n");
-         files.push_back(WorkFile("broken.so", "not a library\n"));
-         return files;
-       }(),
+       .files =
+           [] {
+             std::vector<FileSpec> files = PrdFiles("RfcLibrary=./broken.so\n");
+             files.push_back(WorkFile("broken.so", "not a library\n"));
+             return files;
+           }(),
        .out = "* hh:mm:ss SAP Quillmark Vers 4.3 / 29.08.22\n"
               "* hh:mm:ss PRD.P00, sapprd01, PRD, 00, 100 State=Processing\n"
               "* hh:mm:ss Quillmark - (No Parameters) State=Executing\n" +
@@ -123,13 +124,14 @@ std::vector<E2eCase> LibraryCases() {
       // and group. (The stand-in knows only TYPE=A.)
       {.name = "MessageServerLogonThroughSdk",
        .args = {"PRD"},
-       .files = [&] {
-         std::vector<FileSpec> files = PrdFiles("RfcLibrary=" + fake + "\n");
-         files.push_back(
-             WorkFile("SapRfc.PRD", "DEST=PRD\r\nTYPE=B\r\nMSHOST=msprd\r\nR3NAME=PRD\r\n"
-                                    "GROUP=SPACE\r\n"));
-         return files;
-       }(),
+       .files =
+           [&] {
+             std::vector<FileSpec> files = PrdFiles("RfcLibrary=" + fake + "\n");
+             files.push_back(WorkFile("SapRfc.PRD",
+                                      "DEST=PRD\r\nTYPE=B\r\nMSHOST=msprd\r\nR3NAME=PRD\r\n"
+                                      "GROUP=SPACE\r\n"));
+             return files;
+           }(),
        .out = kPrdDocument,
        .exit = 0,
        .after = {ExpectAbsent(Base::kWork, "Dev_Rfc.Trc")},
@@ -138,12 +140,14 @@ std::vector<E2eCase> LibraryCases() {
       // left in the trace file.
       {.name = "MessageServerWrongGroup",
        .args = {"PRD"},
-       .files = [&] {
-         std::vector<FileSpec> files = PrdFiles("RfcLibrary=" + fake + "\n");
-         files.push_back(WorkFile("SapRfc.PRD", "DEST=PRD\nTYPE=B\nMSHOST=msprd\nR3NAME=PRD\n"
-                                                "GROUP=BATCH\n"));
-         return files;
-       }(),
+       .files =
+           [&] {
+             std::vector<FileSpec> files = PrdFiles("RfcLibrary=" + fake + "\n");
+             files.push_back(WorkFile("SapRfc.PRD",
+                                      "DEST=PRD\nTYPE=B\nMSHOST=msprd\nR3NAME=PRD\n"
+                                      "GROUP=BATCH\n"));
+             return files;
+           }(),
        .out = ErrorDocument("Error 1011: RFC-Open for PRD failed !"),
        .exit = 2,
        .build = Build::kNative},

@@ -47,8 +47,7 @@ inline const std::string kHint = "C/PRTG_Path.Txt";
 
 inline const std::vector<std::string> kAllModes = {"EXEXML", "Velkira", "Zephanor", "Quenrik",
                                                    "Hollent"};
-inline const std::vector<std::string> kCallerModes = {"Velkira", "Zephanor", "Quenrik",
-                                                      "Hollent"};
+inline const std::vector<std::string> kCallerModes = {"Velkira", "Zephanor", "Quenrik", "Hollent"};
 
 inline const std::string kPrdRows =
     "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\n"
@@ -150,11 +149,19 @@ struct Readings {
 inline const Readings kPrdAll = {
     "(PRD) System-Procs: CPU-Usage=24%, CPU-Time=1.301.202 Sec, Working-Set=1.950 MB, "
     "Prv-Pages=956 MB",
-    "24", "22", "1301202", "1950", "956"};
+    "24",
+    "22",
+    "1301202",
+    "1950",
+    "956"};
 inline const Readings kPrdSapadm = {
     "(PRD) Active Proc[SAPADM]: CPU-Usage=1%, CPU-Time=2.100 Sec, Working-Set=51 MB, "
     "Prv-Pages=9 MB",
-    "1", "0", "2100", "51", "9"};
+    "1",
+    "0",
+    "2100",
+    "51",
+    "9"};
 
 // One channel of the XML form.
 inline std::string XmlChannel(const std::string& name, const std::string& unit,
@@ -188,10 +195,10 @@ inline std::string ZephanorDocument(const Readings& r) {
 }
 
 inline std::string QuenrikDocument(const Readings& r) {
-  return "\n# " + r.message + "\n> CPU-Usage: " + r.cpuUsage + " %" + "\n> SID-Usage: " +
-         r.sidUsage + " %" + "\n> CPU-Time: " + r.cpuTime + " CpuTime" +
-         "\n> Working-Set: " + r.workingSet + " MByte" + "\n> Private Pages: " +
-         r.privatePages + " MByte" + "\n";
+  return "\n# " + r.message + "\n> CPU-Usage: " + r.cpuUsage + " %" +
+         "\n> SID-Usage: " + r.sidUsage + " %" + "\n> CPU-Time: " + r.cpuTime + " CpuTime" +
+         "\n> Working-Set: " + r.workingSet + " MByte" + "\n> Private Pages: " + r.privatePages +
+         " MByte" + "\n";
 }
 
 // The document of a single system in the form of `mode`.
@@ -218,10 +225,16 @@ inline std::vector<E2eCase> InModesWithDocument(const E2eCase& base,
 inline std::string RfcErrorReport(const std::string& operation, const std::string& key,
                                   const std::string& message) {
   return "RFC error\n"
-         "operation/code  : " + operation + "\n"
-         "key             : " + key + "\n"
+         "operation/code  : " +
+         operation +
+         "\n"
+         "key             : " +
+         key +
+         "\n"
          "status          : FAILURE\n"
-         "message         : " + message + "\n"
+         "message         : " +
+         message +
+         "\n"
          "internal status : \n"
          "\n"
          "* Programm aborted...\n"

@@ -82,8 +82,8 @@ class WinePrefix {
     serverStarted_ = server.exitCode == 0;
     ProcessResult boot = Wine({"wineboot", "--init"}, std::chrono::minutes(3));
     if (boot.timedOut || boot.exitCode != 0 || !fs::is_directory(path_ / "drive_c")) {
-      error_ = "wineboot failed in " + path_.string() + " (exit " +
-               std::to_string(boot.exitCode) + "): " + boot.err;
+      error_ = "wineboot failed in " + path_.string() + " (exit " + std::to_string(boot.exitCode) +
+               "): " + boot.err;
     }
   }
 
@@ -98,13 +98,15 @@ class WinePrefix {
 // prefix's dosdevices/unc/server/share, where Wine looks for UNC paths.
 fs::path MapToDrive(const fs::path& prefix, const std::string& rootRelative) {
   std::string rest = rootRelative.size() > 2 ? rootRelative.substr(2) : "";
-  if (rootRelative.rfind("UNC/", 0) == 0) return prefix / "dosdevices" / "unc" / rootRelative.substr(4);
+  if (rootRelative.rfind("UNC/", 0) == 0)
+    return prefix / "dosdevices" / "unc" / rootRelative.substr(4);
   char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(rootRelative.at(0))));
   fs::path drive = prefix / ("drive_" + std::string(1, letter));
   if (letter != 'c') {
     fs::path link = prefix / "dosdevices" / (std::string(1, letter) + ":");
     std::error_code ignored;
-    if (!fs::is_symlink(link)) fs::create_directory_symlink(drive.lexically_relative(link.parent_path()), link, ignored);
+    if (!fs::is_symlink(link))
+      fs::create_directory_symlink(drive.lexically_relative(link.parent_path()), link, ignored);
   }
   return drive / rest;
 }
@@ -197,11 +199,16 @@ RunnerConfig WineRunnerConfig() {
   // Everything on the drives must stay as the case left it, except what
   // Wine keeps for itself and the case folders.
   config.watchRoot = top;
-  config.watchSkip = {top / "dosdevices",        top / "wineserver",
-                      top / "system.reg",        top / "user.reg",
-                      top / "userdef.reg",       top / ".update-timestamp",
-                      top / "drive_c" / "windows", top / "drive_c" / "users",
-                      top / "drive_c" / "ProgramData", config.scratch};
+  config.watchSkip = {top / "dosdevices",
+                      top / "wineserver",
+                      top / "system.reg",
+                      top / "user.reg",
+                      top / "userdef.reg",
+                      top / ".update-timestamp",
+                      top / "drive_c" / "windows",
+                      top / "drive_c" / "users",
+                      top / "drive_c" / "ProgramData",
+                      config.scratch};
   return config;
 }
 
