@@ -6,13 +6,11 @@
 
 #include <string>
 
+#include "platform/file_names.h"
 #include "platform/line_reader.h"
 #include "run/run_settings.h"
 
 namespace qm {
-
-inline constexpr const char kProfileListingFile[] = "Beaconry.Prf";
-inline constexpr const char kGlobalListingFile[] = "SAP Beaconry.Gbl";
 
 // Closes run->profileStream, reopens run->profilePath and reads the listing
 // ("SAP Beaconry.Gbl" by profileName: the global-file variant, else the

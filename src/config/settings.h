@@ -6,10 +6,9 @@
 #include <string_view>
 
 #include "output/sensor_output.h"
+#include "platform/file_names.h"
 
 namespace qm {
-
-inline constexpr const char kSettingsFile[] = "Quillmark.ini";
 
 struct ProgramSettings {
   // The caller product the installation is set up for ("Caller=NAME");

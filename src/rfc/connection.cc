@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "platform/file_names.h"
 #include "platform/platform.h"
 
 namespace qm {
@@ -10,10 +11,6 @@ namespace {
 
 constexpr std::size_t kUserWidth = 12;
 constexpr std::size_t kPasswordWidth = 10;
-constexpr const char kSapRfcIni[] = "SapRfc.ini";
-// Serializes the rewrite of SapRfc.ini and the open that reads it among all
-// runs in this working directory.
-constexpr const char kSapRfcLock[] = "SapRfc.lck";
 
 std::string PadRight(const std::string& text, std::size_t width) {
   std::string padded = text;
@@ -59,7 +56,8 @@ bool CopyStream(std::FILE* source, std::FILE* target) {
 // reader ever sees it half written. False, with the temporary file removed,
 // when it could not be written in full or renamed.
 bool ReplaceSapRfcIni(std::FILE* source) {
-  const std::string temporary = "SapRfc.ini." + std::to_string(CurrentProcessId()) + ".tmp";
+  const std::string temporary =
+      std::string(kSapRfcIni) + "." + std::to_string(CurrentProcessId()) + ".tmp";
   std::FILE* target = OpenForWriting(temporary);
   bool copied = target != nullptr && CopyStream(source, target);
   std::fclose(source);
@@ -120,7 +118,7 @@ RfcHandle OpenRfcConnection(const RfcLibrary& library, const SystemEntry& entry,
   static ConnectionFields fields;
   BuildConnectionRecords(entry, parameterText, &fields);
 
-  std::FILE* destinationFile = OpenForReading("SapRfc." + entry.destination);
+  std::FILE* destinationFile = OpenForReading(kSapRfcPrefix + entry.destination);
   if (destinationFile == nullptr) return library.RfcOpen(&fields.options);
 
   if (printSapRfcLine) console.Write("* SapRfc.Ini.......: " + entry.destination + "<\n");

@@ -13,6 +13,8 @@
 #include <map>
 #include <memory>
 
+#include "platform/file_names.h"
+
 namespace qm {
 namespace {
 
@@ -114,7 +116,7 @@ void AppendTrace(std::string_view text) {
   std::string block = std::string("**** ERROR file opened at ") + stamp + "\nERROR       ";
   for (char c : text) block.push_back(c == '\n' || c == '\r' ? ' ' : c);
   block.push_back('\n');
-  std::FILE* trace = std::fopen(MapPath("Dev_Rfc.Trc").c_str(), "ab");
+  std::FILE* trace = std::fopen(MapPath(kTraceFile).c_str(), "ab");
   if (trace == nullptr) return;
   std::fwrite(block.data(), 1, block.size(), trace);
   std::fclose(trace);
@@ -326,7 +328,7 @@ RfcHandle AdapterOpen(RfcOptionsRecord* options) {
 
 RfcHandle AdapterOpenEx(const char* connect, RfcErrorInfo* errorInfo) {
   std::string ini;
-  if (std::FILE* file = OpenForReading("SapRfc.ini")) {
+  if (std::FILE* file = OpenForReading(kSapRfcIni)) {
     char buffer[4096];
     std::size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) ini.append(buffer, n);

@@ -8,12 +8,11 @@
 
 #include "output/console.h"
 #include "output/sensor_output.h"
+#include "platform/file_names.h"
 #include "platform/line_reader.h"
 #include "rfc/rfc_library.h"
 
 namespace qm {
-
-inline constexpr const char kTraceFile[] = "Dev_Rfc.Trc";
 
 // Appends `indent` blanks, the label padded with blanks to `width`
 // characters, " : ", the value and a line feed.

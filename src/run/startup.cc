@@ -2,15 +2,15 @@
 
 #include <cstddef>
 
+#include "platform/file_names.h"
+
 namespace qm {
 namespace {
 
 constexpr char kMissingProfileName[] = "Error 1001: Parameter for Profile-Name is missing !";
 constexpr char kItemKeyword[] = "ITEM=";
 constexpr std::size_t kMaxItemLength = 90;
-constexpr char kItemListingName[] = "Beaconry.Prf";
 constexpr char kGlobalProfileName[] = "GLOBAL.P00";
-constexpr char kGlobalListingName[] = "SAP Beaconry.Gbl";
 constexpr char kDefaultExtension[] = ".P00";
 constexpr char kBannerMarkers[] = "#@$%";
 
@@ -42,7 +42,7 @@ void ReadItem(RunSettings* run) {
   }
   run->globalItem = item;
   run->globalMode = true;
-  run->profileName = kItemListingName;
+  run->profileName = kProfileListingFile;
 }
 
 // A name whose fourth character from the end is not "." gets ".P00".
@@ -63,7 +63,7 @@ void SplitDirectory(RunSettings* run) {
 void SelectGlobalFile(RunSettings* run) {
   if (!EqualsIgnoringCase(run->profileName, kGlobalProfileName)) return;
   run->globalMode = true;
-  run->profileName = kGlobalListingName;
+  run->profileName = kGlobalListingFile;
 }
 
 }  // namespace
