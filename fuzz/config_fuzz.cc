@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "collect/collect.h"
+#include "collect/aggregation.h"
 #include "config/file_locations.h"
 #include "config/global_listing.h"
 #include "config/password.h"
@@ -11,7 +11,7 @@
 #include "config/system_entry.h"
 #include "fuzz_targets.h"
 #include "platform/line_reader.h"
-#include "run/startup.h"
+#include "platform/text.h"
 
 namespace qm::fuzz {
 namespace {
@@ -28,12 +28,11 @@ bool IsPrintableAscii(std::string_view text) {
 }
 
 // What the global run does with the listing's parameter text.
-void UseParameterText(RunSettings& run) {
-  run.parameterText = UpperCaseAscii(run.rawParameterText);
-  SensorOutput out;
-  SetOutputForm(out, run.outputMode, run.parameterText, run.rawParameterText);
-  Require(out.selectedChannel <= 999, "a channel number has at most 3 digits");
-  ReadProcessFilter(run.parameterText, run.rawParameterText);
+void UseParameterText(const RunSettings& run) {
+  Require(run.parameters.selectedChannel <= 999, "a channel number has at most 3 digits");
+  Require(run.parameters.upperText == UpperCaseAscii(run.parameters.rawText),
+          "the parameter text is the upper-cased raw text", run.parameters.rawText);
+  ProcessFilterOf(run.parameters);
 }
 
 void RequireFieldLengths(const SystemEntry& entry) {
@@ -82,9 +81,8 @@ void FuzzListing(const std::uint8_t* data, std::size_t size) {
             "the listing holds no line feed", run.globalServerListing);
     return;
   }
-  run.rawParameterText = std::string(input.TakeUntil('\n'));
-  run.parameterText = UpperCaseAscii(run.rawParameterText);
-  run.sensorName = run.rawParameterText.substr(0, run.rawParameterText.find(' '));
+  run.parameters = ParseParameters(input.TakeUntil('\n'));
+  run.sensorName = run.parameters.rawText.substr(0, run.parameters.rawText.find(' '));
   LineReader reader(input.TakeRest());
   std::string error;
   if (!ReadSensorListing(reader, &run, &error)) {
@@ -92,7 +90,9 @@ void FuzzListing(const std::uint8_t* data, std::size_t size) {
     return;
   }
   Require(run.globalItem.size() <= 90, "the item has at most 90 characters", run.globalItem);
-  Require(run.listingKeyType >= '1' && run.listingKeyType <= '4', "a known key type");
+  Require(
+      run.listingKeyType >= ListingKeyType::kProfile && run.listingKeyType <= ListingKeyType::kSid,
+      "a known key type");
   UseParameterText(run);
   RequireErrorDocument("Error 1011: " + run.globalItem + " " + run.globalServerListing);
 }

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/file_names.h"
 #include "platform/platform.h"
+#include "platform/text.h"
 
 namespace qm {
 namespace {
@@ -26,13 +28,6 @@ std::string TextFrom(const std::string& line, std::size_t column) {
   return line.size() > column ? line.substr(column) : std::string();
 }
 
-std::string UpperAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
-
 void ColonsToBlanks(std::string* text) {
   for (char& c : *text) {
     if (c == ':') c = ' ';
@@ -43,10 +38,10 @@ bool Contains(const std::string& text, const char* word) {
   return text.find(word) != std::string::npos;
 }
 
-// The first word of the upper-cased parameter text, blank-padded (or cut)
-// to the ten characters that take part in matching.
-std::string SensorWord(const std::string& parameterText) {
-  std::string word = parameterText.substr(0, parameterText.find(' '));
+// The sensor word blank-padded (or cut) to the ten characters that take
+// part in matching.
+std::string SensorKey(const std::string& sensorWord) {
+  std::string word = sensorWord;
   word.resize(kSensorWordLength, ' ');
   return word;
 }
@@ -67,10 +62,10 @@ std::string ItemValue(const std::string& sensorText) {
 
 // The later key word in this order wins: Profile, Alias, Host, Sid.
 void ApplyListingKeyType(const std::string& line, RunSettings* run) {
-  if (Contains(line, ",Profile")) run->listingKeyType = '1';
-  if (Contains(line, ",Alias")) run->listingKeyType = '2';
-  if (Contains(line, ",Host")) run->listingKeyType = '3';
-  if (Contains(line, ",Sid")) run->listingKeyType = '4';
+  if (Contains(line, ",Profile")) run->listingKeyType = ListingKeyType::kProfile;
+  if (Contains(line, ",Alias")) run->listingKeyType = ListingKeyType::kAlias;
+  if (Contains(line, ",Host")) run->listingKeyType = ListingKeyType::kHost;
+  if (Contains(line, ",Sid")) run->listingKeyType = ListingKeyType::kSid;
 }
 
 // The run's parameter text is the sensor text before ",Sensor=", with its
@@ -93,7 +88,7 @@ void ReadProfileListing(LineReader& reader, RunSettings* run) {
 }
 
 bool ReadSensorListing(LineReader& reader, RunSettings* run, std::string* error) {
-  std::string word = SensorWord(run->parameterText);
+  std::string word = SensorKey(run->parameters.sensorWord);
   std::string listingKey = "# GSNG: " + word;
   std::string sensorKey = "# GSNX: " + word;
   run->globalItem.clear();
@@ -101,7 +96,7 @@ bool ReadSensorListing(LineReader& reader, RunSettings* run, std::string* error)
   std::string itemSource;
   std::string line;
   while (reader.ReadLine(kListingReadLimit, &line)) {
-    std::string key = UpperAscii(line.substr(0, listingKey.size()));
+    std::string key = UpperCaseAscii(std::string_view(line).substr(0, listingKey.size()));
     if (key == listingKey) {
       run->globalServerListing += TextFrom(line, kListingTextColumn);
     } else if (key == sensorKey) {
@@ -111,7 +106,7 @@ bool ReadSensorListing(LineReader& reader, RunSettings* run, std::string* error)
         return false;
       }
       itemSource = sensorText;
-      run->rawParameterText = RunParameterText(sensorText);
+      run->parameters = ParseParameters(RunParameterText(sensorText));
       ApplyListingKeyType(line, run);
       sensorSeen = true;
     }
@@ -128,9 +123,9 @@ bool ReadGlobalListing(RunSettings* run, std::string* error) {
   if (run->profileStream != nullptr) std::fclose(run->profileStream);
   run->profileStream = nullptr;
   run->globalServerListing.clear();
-  run->listingKeyType = '1';
+  run->listingKeyType = ListingKeyType::kProfile;
 
-  bool sensorFile = run->profileName == kGlobalListingFile;
+  bool sensorFile = run->listingKind == ListingKind::kGlobalFile;
   std::FILE* file = OpenForReading(run->profilePath);
   if (file == nullptr) {
     *error = std::string(sensorFile ? "Error 10x1" : "Error 1024") + ": ProFile " +

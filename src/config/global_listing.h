@@ -6,16 +6,16 @@
 
 #include <string>
 
+#include "config/run_settings.h"
 #include "platform/file_names.h"
 #include "platform/line_reader.h"
-#include "run/run_settings.h"
 
 namespace qm {
 
 // Closes run->profileStream, reopens run->profilePath and reads the listing
-// ("SAP Beaconry.Gbl" by profileName: the global-file variant, else the
-// profile variant). Fills globalServerListing and listingKeyType; in the
-// global-file variant also globalItem and rawParameterText. Returns false
+// (by listingKind: the global-file variant or the profile variant). Fills
+// globalServerListing and listingKeyType; in the global-file variant also
+// globalItem and parameters (parsed from the sensor text). Returns false
 // with *error set to the message of Errors 1024, "10x1", 1029, 1030, 1025 or
 // 1026; no file is left open either way.
 bool ReadGlobalListing(RunSettings* run, std::string* error);
@@ -26,8 +26,8 @@ void ReadProfileListing(LineReader& reader, RunSettings* run);
 
 // The global-file variant over bytes already open (tests, fuzzing): appends
 // the sensor's listing texts to globalServerListing and sets globalItem,
-// rawParameterText and listingKeyType from its sensor lines (the sensor is
-// the first word of parameterText). Returns false with *error set for
+// parameters and listingKeyType from its sensor lines (the sensor is
+// parameters.sensorWord). Returns false with *error set for
 // Errors 1029 and 1030.
 bool ReadSensorListing(LineReader& reader, RunSettings* run, std::string* error);
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/file_names.h"
 #include "platform/line_reader.h"
 #include "platform/platform.h"
 
@@ -16,6 +17,18 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kTag = ",Sensor=\"SAP Quillmark\"";
+
+// The key types by the digits the sensor lines' naming words stand for.
+ListingKeyType KeyType(char digit) {
+  const ListingKeyType types[] = {ListingKeyType::kProfile, ListingKeyType::kAlias,
+                                  ListingKeyType::kHost, ListingKeyType::kSid};
+  return types[digit - '1'];
+}
+
+ListingKind KindOf(const std::string& listingFile) {
+  return listingFile == kGlobalListingFile ? ListingKind::kGlobalFile
+                                           : ListingKind::kProfileListing;
+}
 
 TEST(ReadProfileListing, JoinsTheGsngLinesFromColumn21) {
   std::string longText(179, 'a');  // 20 + 179 = 199 characters: one read
@@ -102,15 +115,15 @@ TEST(ReadSensorListing, ReadsTheSensorsLines) {
   for (const SensorCase& c : cases) {
     SCOPED_TRACE(c.name);
     RunSettings run;
-    run.parameterText = c.parameterText;
+    run.parameters = ParseParameters(c.parameterText);
     run.globalItem = "from start-up";
     LineReader reader(c.bytes);
     std::string error;
     ASSERT_TRUE(ReadSensorListing(reader, &run, &error)) << error;
     EXPECT_EQ(run.globalServerListing, c.listing);
     EXPECT_EQ(run.globalItem, c.item);
-    EXPECT_EQ(run.listingKeyType, c.keyType);
-    EXPECT_EQ(run.rawParameterText, c.rawParameterText);
+    EXPECT_EQ(run.listingKeyType, KeyType(c.keyType));
+    EXPECT_EQ(run.parameters.rawText, c.rawParameterText);
   }
 }
 
@@ -138,7 +151,7 @@ TEST(ReadSensorListing, RefusesAWrongOrMissingSensorLine) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RunSettings run;
-    run.parameterText = "PRD";
+    run.parameters = ParseParameters("PRD");
     run.sensorName = c.sensorName;
     LineReader reader(c.bytes);
     std::string error;
@@ -166,6 +179,7 @@ class ReadGlobalListingTest : public ::testing::Test {
     fs::path path = dir_ / name;
     std::ofstream(path, std::ios::binary) << bytes;
     run_.profileName = name;
+    run_.listingKind = KindOf(name);
     run_.profilePath = path.string();
     run_.profileStream = OpenForReading(run_.profilePath);
     ASSERT_NE(run_.profileStream, nullptr);
@@ -197,6 +211,7 @@ TEST_F(ReadGlobalListingTest, ReopenFailureNamesTheVariant) {
     fs::path path = dir_ / c.name;
     if (c.directory) fs::create_directories(path);
     run_.profileName = c.name;
+    run_.listingKind = KindOf(c.name);
     run_.profilePath = path.string();
     run_.globalItem = "CPU-Usage";
     EXPECT_EQ(Read(), c.error) << c.name << (c.directory ? " (directory)" : "");
@@ -206,12 +221,12 @@ TEST_F(ReadGlobalListingTest, ReopenFailureNamesTheVariant) {
 
 TEST_F(ReadGlobalListingTest, ProfileVariantKeepsTheItemAndChecksInOrder) {
   run_.globalServerListing = "left over#";
-  run_.listingKeyType = '4';
+  run_.listingKeyType = ListingKeyType::kSid;
   run_.globalItem = "CPU-Usage";
   UseFile(kProfileListingFile, "# Gsng: PRD       : PRD.P00#\n");
   EXPECT_EQ(Read(), "ok");
   EXPECT_EQ(run_.globalServerListing, "PRD.P00#");
-  EXPECT_EQ(run_.listingKeyType, '1');
+  EXPECT_EQ(run_.listingKeyType, ListingKeyType::kProfile);
   EXPECT_EQ(run_.globalItem, "CPU-Usage");
 
   run_.globalItem.clear();
@@ -234,7 +249,7 @@ TEST_F(ReadGlobalListingTest, GlobalFileChecksRunInOrder) {
       {"# GSNG: PRODCPU   : P.P00#\n# GSNX: PRODCPU   :Item=CPU-Usage" + kTag + ",Sid\n", "ok"},
   };
   for (const Case& c : cases) {
-    run_.parameterText = "PRODCPU";
+    run_.parameters = ParseParameters("PRODCPU");
     run_.sensorName = "prodcpu";
     run_.globalItem = "ignored";
     UseFile(kGlobalListingFile, c.bytes);
@@ -242,8 +257,8 @@ TEST_F(ReadGlobalListingTest, GlobalFileChecksRunInOrder) {
   }
   EXPECT_EQ(run_.globalServerListing, "P.P00#");
   EXPECT_EQ(run_.globalItem, "CPU-Usage");
-  EXPECT_EQ(run_.listingKeyType, '4');
-  EXPECT_EQ(run_.rawParameterText, "Item=CPU-Usage");
+  EXPECT_EQ(run_.listingKeyType, ListingKeyType::kSid);
+  EXPECT_EQ(run_.parameters.rawText, "Item=CPU-Usage");
 }
 
 }  // namespace

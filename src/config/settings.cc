@@ -1,10 +1,11 @@
 #include "config/settings.h"
 
 #include <cstddef>
-#include <cstdio>
 #include <iterator>
 
-#include "platform/platform.h"
+#include "platform/file_names.h"
+#include "platform/line_reader.h"
+#include "platform/text.h"
 
 namespace qm {
 namespace {
@@ -19,23 +20,6 @@ struct SettingsBuilder {
 // The caller products in the order they are applied: the last one named wins.
 constexpr OutputMode kCallerOrder[] = {OutputMode::kVelkira, OutputMode::kZephanor,
                                        OutputMode::kQuenrik, OutputMode::kHollent};
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
-std::string_view TrimBlanksAndTabs(std::string_view text) {
-  std::size_t begin = text.find_first_not_of(" \t");
-  if (begin == std::string_view::npos) return {};
-  std::size_t end = text.find_last_not_of(" \t");
-  return text.substr(begin, end - begin + 1);
-}
 
 // Caller=NAME: one of the four products in any letter case; others ignored.
 void ApplyCaller(std::string_view value, SettingsBuilder& builder) {
@@ -102,26 +86,26 @@ ProgramSettings ParseSettings(std::string_view bytes) {
     bytes.remove_prefix(kByteOrderMark.size());
   }
   SettingsBuilder builder;
-  while (!bytes.empty()) {
-    std::size_t end = bytes.find('\n');
-    std::string_view line = bytes.substr(0, end);
-    bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    ApplyLine(line, builder);
-  }
+  LineReader reader(bytes);
+  std::string line;
+  // One read takes a whole line, however long.
+  while (reader.ReadLine(bytes.size() + 1, &line)) ApplyLine(line, builder);
   return Finish(builder);
 }
 
 ProgramSettings ReadSettingsFile() {
-  std::FILE* file = OpenForReading(kSettingsFile);
-  if (file == nullptr) return ProgramSettings();
   std::string bytes;
-  char buffer[4096];
-  std::size_t count;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, count);
-  bool readFailed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (readFailed) return ProgramSettings();
+  switch (ReadWholeFile(kSettingsFile, kSettingsFileLimit, &bytes)) {
+    case FileRead::kRead:
+      break;
+    case FileRead::kTooLarge:
+      // The line the limit cut through was not ended within it.
+      bytes.erase(bytes.rfind('\n') == std::string::npos ? 0 : bytes.rfind('\n') + 1);
+      break;
+    case FileRead::kCannotOpen:
+    case FileRead::kReadFailed:
+      return ProgramSettings();
+  }
   return ParseSettings(bytes);
 }
 

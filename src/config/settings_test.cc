@@ -6,6 +6,8 @@
 #include <fstream>
 #include <string>
 
+#include "platform/file_names.h"
+
 namespace qm {
 namespace {
 
@@ -58,6 +60,8 @@ TEST(ParseSettings, TimeoutAndRfcLibraryKeepTheLastValidLine) {
       {"RfcLibrary = /opt/nwrfc/lib/libsapnwrfc.so \n", 50, "/opt/nwrfc/lib/libsapnwrfc.so"},
       {"RFCLIBRARY=standin\nRfcLibrary=\n", 50, "standin"},
       {"RfcLibrary=C:\\nwrfc\\sapnwrfc.dll\nRfcLibrary=standin\n", 50, "standin"},
+      // A NUL byte ends a line's text, as in every text file of the program.
+      {std::string("Timeout=1\0x\nRfcLibrary=standin\0 junk\n", 31), 1, "standin"},
   };
   for (const Case& c : cases) {
     ProgramSettings settings = ParseSettings(c.bytes);
@@ -96,6 +100,21 @@ TEST_F(SettingsFileTest, ReadsTheFileInTheWorkingDirectory) {
       "\xEF\xBB\xBF"
       "Caller = quenrik\r\n\x1A\r\n");
   EXPECT_EQ(ReadSettingsFile().outputMode, OutputMode::kQuenrik);
+}
+
+TEST_F(SettingsFileTest, ReadsAtMostTheCapAndDropsTheLineItCuts) {
+  // The first line ends within the cap; the second runs past it.
+  std::string first = "Caller=Zephanor\n";
+  std::string second = "Timeout=7" + std::string(kSettingsFileLimit, ' ') + "\n";
+  WriteFile(first + second + "Caller=Hollent\n");
+  ProgramSettings settings = ReadSettingsFile();
+  EXPECT_EQ(settings.outputMode, OutputMode::kZephanor);
+  EXPECT_EQ(settings.timeoutSeconds, kDefaultTimeoutSeconds);
+
+  WriteFile(std::string(kSettingsFileLimit - first.size() + 1, '\n') + first);
+  EXPECT_EQ(ReadSettingsFile().outputMode, OutputMode::kExeXml);  // ends one byte too late
+  WriteFile(std::string(kSettingsFileLimit - first.size(), '\n') + first);
+  EXPECT_EQ(ReadSettingsFile().outputMode, OutputMode::kZephanor);  // ends at the last byte
 }
 
 TEST_F(SettingsFileTest, MissingFileOrDirectoryCountsAsEmpty) {

@@ -5,6 +5,7 @@
 #ifndef QUILLMARK_PLATFORM_PLATFORM_H_
 #define QUILLMARK_PLATFORM_PLATFORM_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -26,8 +27,10 @@ std::string MapPath(const std::string& windowsPath);
 std::string MapPathWithRoot(const std::string& windowsPath, const std::string& root);
 
 // Opens one of the program's own files (Windows-form path) for reading in
-// binary mode. A directory counts as a file that cannot be opened. Returns
-// null on failure; the caller closes the stream.
+// binary mode. Only a regular file (after following links) can be opened: a
+// directory, FIFO or device counts as a file that cannot be opened, and
+// opening it never waits. Returns null on failure; the caller closes the
+// stream.
 std::FILE* OpenForReading(const std::string& windowsPath);
 
 // True when OpenForReading would succeed (opens and closes at once).
@@ -52,6 +55,15 @@ std::string GetEnvironment(const char* name);
 
 // The id of this process (used for temporary file names).
 unsigned long CurrentProcessId();
+
+// The folder of the running executable as a native path ending in the
+// platform's separator; empty when it cannot be found.
+std::string ExecutableDirectory();
+
+// Runs `body` on a thread of its own with a stack of `stackBytes` (at least
+// the platform's minimum), detached: it runs until it returns or the
+// process ends. False when the thread could not be started.
+bool StartDetachedThread(void (*body)(void* context), void* context, std::size_t stackBytes);
 
 // A library loaded at run time; it stays loaded until the process ends.
 using SharedLibrary = void*;

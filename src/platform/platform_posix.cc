@@ -1,6 +1,8 @@
 // The platform module on POSIX systems: Windows-form paths are mapped below
 // QUILLMARK_ROOT.
 #include <fcntl.h>
+#include <limits.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,13 +20,18 @@ std::string MapPath(const std::string& windowsPath) {
 
 std::FILE* OpenForReading(const std::string& windowsPath) {
   std::string path = MapPath(windowsPath);
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return nullptr;
+  // O_NONBLOCK keeps the open of a FIFO from waiting for a writer; such a
+  // file is refused right after the open anyway.
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
   struct stat info;
-  if (fstat(fileno(f), &info) != 0 || S_ISDIR(info.st_mode)) {
-    std::fclose(f);
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
     return nullptr;
   }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  std::FILE* f = fdopen(fd, "rb");
+  if (f == nullptr) close(fd);
   return f;
 }
 
@@ -48,6 +55,45 @@ std::string LocalTimeOfDay() {
 void SetBinaryStdout() {}
 
 unsigned long CurrentProcessId() { return static_cast<unsigned long>(getpid()); }
+
+std::string ExecutableDirectory() {
+  std::string path(4096, '\0');
+  ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+  if (length <= 0 || static_cast<std::size_t>(length) >= path.size()) return std::string();
+  path.resize(static_cast<std::size_t>(length));
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+namespace {
+
+struct ThreadStart {
+  void (*body)(void*);
+  void* context;
+};
+
+void* RunThread(void* start) {
+  ThreadStart what = *static_cast<ThreadStart*>(start);
+  delete static_cast<ThreadStart*>(start);
+  what.body(what.context);
+  return nullptr;
+}
+
+}  // namespace
+
+bool StartDetachedThread(void (*body)(void* context), void* context, std::size_t stackBytes) {
+  pthread_attr_t attributes;
+  if (pthread_attr_init(&attributes) != 0) return false;
+  std::size_t minimum = static_cast<std::size_t>(PTHREAD_STACK_MIN);
+  pthread_attr_setstacksize(&attributes, stackBytes < minimum ? minimum : stackBytes);
+  pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+  auto* start = new ThreadStart{body, context};
+  pthread_t thread;
+  bool started = pthread_create(&thread, &attributes, RunThread, start) == 0;
+  pthread_attr_destroy(&attributes);
+  if (!started) delete start;
+  return started;
+}
 
 bool ProgramFileLock::Lock(const std::string& windowsPath) {
   Unlock();

@@ -69,7 +69,7 @@ bool ReplaceSapRfcIni(std::FILE* source) {
 
 }  // namespace
 
-void BuildConnectionRecords(const SystemEntry& entry, const std::string& parameterText,
+void BuildConnectionRecords(const SystemEntry& entry, const Parameters& parameters,
                             ConnectionFields* fields) {
   fields->destination = entry.destination;
   fields->client = entry.client;
@@ -81,8 +81,8 @@ void BuildConnectionRecords(const SystemEntry& entry, const std::string& paramet
   fields->sysnr = entry.sysnr;
   fields->gwhost = entry.gwhost;
   fields->gwservice = entry.gwservice;
-  if (parameterText.find(",HOST=") != std::string::npos) fields->hostname.clear();
-  if (parameterText.find(",NO=") != std::string::npos) fields->sysnr.clear();
+  if (parameters.noHost) fields->hostname.clear();
+  if (parameters.noSysnr) fields->sysnr.clear();
 
   fields->server = RfcServerRecord{};
   fields->server.hostname = TextOrNull(fields->hostname);
@@ -111,17 +111,16 @@ std::string BuildConnectString(const SystemEntry& entry) {
 }
 
 RfcHandle OpenRfcConnection(const RfcLibrary& library, const SystemEntry& entry,
-                            const std::string& parameterText, bool printSapRfcLine,
-                            Console& console) {
-  // Process-wide like the library expects of the records it is handed; the
-  // fields are loaded afresh from the entry at every open.
-  static ConnectionFields fields;
-  BuildConnectionRecords(entry, parameterText, &fields);
+                            const Parameters& parameters, const ConnectStringNotice& notice) {
+  // The fields are loaded afresh from the entry at every open; the library
+  // takes what it needs from the records during the call.
+  ConnectionFields fields;
+  BuildConnectionRecords(entry, parameters, &fields);
 
   std::FILE* destinationFile = OpenForReading(kSapRfcPrefix + entry.destination);
   if (destinationFile == nullptr) return library.RfcOpen(&fields.options);
 
-  if (printSapRfcLine) console.Write("* SapRfc.Ini.......: " + entry.destination + "<\n");
+  if (notice) notice();
   // Another run in this folder may rewrite SapRfc.ini for its own
   // destination; the lock keeps it out until the library has read ours.
   // Waiting is bounded by the run's time limit.

@@ -4,10 +4,11 @@
 #ifndef QUILLMARK_RFC_CONNECTION_H_
 #define QUILLMARK_RFC_CONNECTION_H_
 
+#include <functional>
 #include <string>
 
+#include "config/parameters.h"
 #include "config/system_entry.h"
-#include "output/console.h"
 #include "rfc/rfc_library.h"
 
 namespace qm {
@@ -24,27 +25,30 @@ struct ConnectionFields {
 };
 
 // Loads the fields from the entry: user padded with blanks to 12 characters,
-// password to 10 (longer ones whole); ",HOST=" in parameterText empties the
+// password to 10 (longer ones whole); ",HOST=" in the parameters empties the
 // host name, ",NO=" the system number. Then builds the records: mode 1 and
 // the gateway record when mode is exactly "R/2", else mode 0 and the server
 // record; empty host, gateway host and service are null; the system number
 // is the decimal value of sysnr (0 when empty).
-void BuildConnectionRecords(const SystemEntry& entry, const std::string& parameterText,
+void BuildConnectionRecords(const SystemEntry& entry, const Parameters& parameters,
                             ConnectionFields* fields);
 
 // "CLIENT=<client> USER=<user> PASSWD=<password> LANG=D DEST=<destination>".
 std::string BuildConnectString(const SystemEntry& entry);
 
+// Called when the connection is opened by destination, right after
+// SapRfc.<DEST> was found and before anything is rewritten or opened.
+using ConnectStringNotice = std::function<void()>;
+
 // Opens the connection; 0 when none was opened. When SapRfc.<destination>
-// can be read in the working directory, prints "* SapRfc.Ini.......: DEST<\n"
-// (only when printSapRfcLine), then, holding the lock on SapRfc.lck (waiting
-// for other runs in the folder), copies it to SapRfc.ini.<process id>.tmp,
-// renames that over SapRfc.ini and calls RfcOpenEx with the connect string;
-// a lock, write or rename fault opens nothing (the temporary file removed).
-// Otherwise calls RfcOpen with the options record.
+// can be read in the working directory, calls `notice`, then, holding the
+// lock on SapRfc.lck (waiting for other runs in the folder), copies it to
+// SapRfc.ini.<process id>.tmp, renames that over SapRfc.ini and calls
+// RfcOpenEx with the connect string; a lock, write or rename fault opens
+// nothing (the temporary file removed). Otherwise calls RfcOpen with the
+// options record.
 RfcHandle OpenRfcConnection(const RfcLibrary& library, const SystemEntry& entry,
-                            const std::string& parameterText, bool printSapRfcLine,
-                            Console& console);
+                            const Parameters& parameters, const ConnectStringNotice& notice);
 
 }  // namespace qm
 

@@ -1,13 +1,16 @@
-// The run over a global listing: one reading for every listed system, each
-// system counted as processed or failed, then the summary.
+#include "run/global_run.h"
+
 #include <cstdio>
 #include <mutex>
+#include <optional>
 
+#include "collect/readings.h"
 #include "config/system_entry.h"
+#include "output/document.h"
 #include "platform/line_reader.h"
 #include "platform/platform.h"
 #include "rfc/connection.h"
-#include "rfc/rfc_error.h"
+#include "run/rfc_error_handler.h"
 #include "run/run.h"
 #include "run/startup.h"
 
@@ -26,17 +29,19 @@ std::string TakeListingEntry(std::string& listing) {
   return entry;
 }
 
-std::string ItemLabelFor(char listingKeyType, const std::string& entry, const SystemEntry& system) {
-  switch (listingKeyType) {
-    case '2':
+std::string ItemLabelFor(ListingKeyType keyType, const std::string& entry,
+                         const SystemEntry& system) {
+  switch (keyType) {
+    case ListingKeyType::kAlias:
       return entry.size() > 4 ? entry.substr(0, entry.size() - 4) : std::string();
-    case '3':
+    case ListingKeyType::kHost:
       return system.hostname;
-    case '4':
+    case ListingKeyType::kSid:
       return system.destination;
-    default:
-      return entry;
+    case ListingKeyType::kProfile:
+      break;
   }
+  return entry;
 }
 
 // Reads and checks one listed profile; faults only mark the system failed.
@@ -50,23 +55,46 @@ void ReadListedProfile(std::FILE* stream, const std::string& profileName, System
   CheckSystemEntry(*system, EntryPolicy::kMarkFailed, profileName, systemFailed, &unused);
 }
 
-// Connects and measures one system whose profile is sound. Returns true when
-// both collection steps succeeded.
-bool MeasureSystem(RunSettings& run, const SystemEntry& system, ReadingTarget& target,
-                   SensorOutput& out, RfcAccess& rfc, Console& console, RunStatus& status) {
-  RfcHandle connection =
-      OpenRfcConnection(*rfc.library, system, run.parameterText, MayPrintSapRfcLine(run), console);
-  if (connection == 0) return false;
-  status = RunStatus::kErr;
-  CollectCpuAll(rfc, connection, out, status);
-  bool measured = status == RunStatus::kOk;
-  if (measured) {
-    status = RunStatus::kErr;
-    CollectTopSingle(rfc, connection, target, out, console, status);
-    measured = status == RunStatus::kOk;
+// What measuring one system gave.
+struct SystemMeasurement {
+  bool measured = false;           // both collection steps succeeded
+  std::optional<Channel> channel;  // the item channel, when the item names one
+};
+
+// Ends the run with the RFC error report when a step's library work failed.
+void ReportLibraryFailure(const StepOutcome& step) {
+  if (step.result == StepResult::kLibraryFailure) ReportRfcError(step.failedOperation.c_str());
+}
+
+// Connects and measures one system whose profile is sound, and prints its
+// item channel.
+SystemMeasurement MeasureSystem(const RunSettings& run, const SystemEntry& system,
+                                const std::string& itemLabel, RfcAccess& rfc,
+                                ChannelCounter& counter, Console& console) {
+  SystemMeasurement measurement;
+  RfcHandle connection = OpenRfcConnection(*rfc.library, system, run.parameters, [&] {
+    if (MayPrintSapRfcLine(run)) console.Write(SapRfcLine(system.destination));
+  });
+  if (connection == 0) return measurement;
+  StepOutcome cpu = CollectCpuAll(rfc, connection);
+  ReportLibraryFailure(cpu);
+  if (cpu.result == StepResult::kOk) {
+    ProcessFilter filter = ProcessFilterOf(run.parameters);
+    ProcessOutcome top =
+        CollectTopSingle(rfc, connection, MakeRowSelection(filter, system.destination));
+    if (top.rowsComplete) {
+      ProcessReadings readings = MakeProcessReadings(top.totals, filter, system.destination);
+      std::optional<Channel> channel = ItemChannel(readings, run.globalItem, itemLabel);
+      if (channel) {
+        console.Write(RenderItemChannel(MakeOutputForm(run.outputMode, run.parameters), counter,
+                                        itemLabel, *channel));
+      }
+    }
+    ReportLibraryFailure(top.step);
+    measurement.measured = top.step.result == StepResult::kOk;
   }
   rfc.library->RfcClose(connection);
-  return measured;
+  return measurement;
 }
 
 // The progress line of a listed system, up to " State=".
@@ -78,20 +106,17 @@ std::string ProgressLine(const std::string& entry, const SystemEntry& system) {
 // Prints the banner lines and the document opening. From the opening on, the
 // time limit ends the run with the summary, so the state learns of it while
 // standard output is still held.
-void PrintRunStart(const RunSettings& run, SensorOutput& out, Console& console, RunState& state) {
+void PrintRunStart(const RunSettings& run, Console& console, RunState& state) {
   OutputHold hold(OutputLock());
-  state.summaryForm = out;
-  state.summaryForm.text.clear();
+  state.summaryForm = MakeOutputForm(run.outputMode, run.parameters);
   state.globalItem = run.globalItem;
   state.showBanner = run.showBanner;
   if (run.showBanner) {
     console.Write(run.bannerLine + "\n");
-    console.Write("* " + run.startTime + " " + GlobalDisplayText(run.rawParameterText) +
+    console.Write("* " + run.startTime + " " + GlobalDisplayText(run.parameters.rawText) +
                   " State=Executing\n");
   }
-  BeginDocument(out);
-  console.Write(out.text + "\n");
-  out.text.clear();
+  console.Write(RenderGlobalOpening(state.summaryForm) + "\n");
   state.documentOpened = true;
 }
 
@@ -125,19 +150,12 @@ void FinishSystem(bool processed, const char* shownState, RunState& state, Conso
 }  // namespace
 
 std::string GlobalSummaryText(const RunState& state) {
-  // Built from an empty text: a failed last system's error text must not
-  // land in front of the summary.
-  SensorOutput out = state.summaryForm;
-  out.text.clear();
   const GlobalCounts& counts = state.counts;
-  BeginMessage(out);
-  AppendMessageText(out, "(***) " + state.globalItem +
-                             ": NoSystems=" + std::to_string(counts.systemCount) +
-                             ", Processed=" + std::to_string(counts.processedCount) +
-                             ", Failed=" + std::to_string(counts.failedCount));
-  EndMessage(out);
-  EndDocument(out);
-  std::string text = out.text + "\n";
+  std::string summary = "(***) " + state.globalItem +
+                        ": NoSystems=" + std::to_string(counts.systemCount) +
+                        ", Processed=" + std::to_string(counts.processedCount) +
+                        ", Failed=" + std::to_string(counts.failedCount);
+  std::string text = RenderGlobalClosing(state.summaryForm, summary) + "\n";
   if (state.showBanner) {
     text += "\n* " + LocalTimeOfDay() + " SAP " + kProgramName + " now processed...\n";
   }
@@ -152,14 +170,12 @@ std::string GlobalDisplayText(const std::string& rawParameterText) {
   return text.substr(0, text.find(" @"));
 }
 
-int RunGlobalListing(RunSettings& run, SensorOutput& out, RfcAccess& rfc, Console& console,
-                     RunState& state) {
-  run.parameterText = UpperCaseAscii(run.rawParameterText);
-  SetOutputForm(out, run.outputMode, run.parameterText, run.rawParameterText);
-  PrintRunStart(run, out, console, state);
+int RunGlobalListing(RunSettings& run, RfcAccess& rfc, Console& console, RunState& state) {
+  PrintRunStart(run, console, state);
 
   std::string listing = run.globalServerListing;
   RfcEnvironmentRecord environment{RfcErrorHandlerEntry, nullptr};
+  ChannelCounter counter;
   while (!listing.empty()) {
     std::string entry = TakeListingEntry(listing);
     run.profileName = entry;
@@ -177,27 +193,19 @@ int RunGlobalListing(RunSettings& run, SensorOutput& out, RfcAccess& rfc, Consol
     ReadListedProfile(stream, entry, &system, &systemFailed);
     UpdateSystemInHand(ProgressLine(entry, system), state);
 
-    ReadingTarget target;
-    target.destination = system.destination;
-    target.parameterText = run.parameterText;
-    target.rawParameterText = run.rawParameterText;
-    target.globalMode = true;
-    target.globalItem = run.globalItem;
-    target.itemLabel = ItemLabelFor(run.listingKeyType, entry, system);
     rfc.library->RfcEnvironment(&environment);
-    out.text.clear();
-    RunStatus status = RunStatus::kErr;
     // A system whose profile failed is not connected: logging on with a
     // wrong password on every interval can lock the monitoring user.
+    SystemMeasurement measurement;
     if (!systemFailed) {
-      systemFailed = !MeasureSystem(run, system, target, out, rfc, console, status);
+      measurement = MeasureSystem(run, system, ItemLabelFor(run.listingKeyType, entry, system), rfc,
+                                  counter, console);
     }
-
-    bool ok = !systemFailed && status == RunStatus::kOk;
-    const char* shownState = !ok ? "Rfc Failure" : (target.itemFound ? "Processed" : "Not Found");
-    FinishSystem(ok && target.itemFound, shownState, state, console);
+    // The readings ran whenever the system was measured, so "Not Found"
+    // cannot arise.
+    bool ok = !systemFailed && measurement.measured;
+    FinishSystem(ok, ok ? "Processed" : "Rfc Failure", state, console);
   }
-  out.text.clear();
   console.TakeForEnd();
   console.Write(GlobalSummaryText(state));
   return kExitOk;

@@ -19,8 +19,7 @@ RunState GlobalStateWithSystemInHand(OutputMode mode, bool banner) {
   RunState state;
   state.timeoutSeconds = 2;
   state.documentOpened = true;
-  state.summaryForm.outputMode = mode;
-  state.summaryForm.text = "left over from a failed system";
+  state.summaryForm.mode = mode;
   state.globalItem = "CPU-Usage";
   state.showBanner = banner;
   state.counts = {3, 1, 0};

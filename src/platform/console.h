@@ -5,8 +5,8 @@
 // ends the process (the normal end, the time limit, the RFC error report)
 // takes it once for good, so only the first of them prints its ending and
 // the others wait until the process is gone.
-#ifndef QUILLMARK_OUTPUT_CONSOLE_H_
-#define QUILLMARK_OUTPUT_CONSOLE_H_
+#ifndef QUILLMARK_PLATFORM_CONSOLE_H_
+#define QUILLMARK_PLATFORM_CONSOLE_H_
 
 #include <mutex>
 #include <string>
@@ -54,4 +54,4 @@ class StringConsole : public Console {
 
 }  // namespace qm
 
-#endif  // QUILLMARK_OUTPUT_CONSOLE_H_
+#endif  // QUILLMARK_PLATFORM_CONSOLE_H_

@@ -1,24 +1,37 @@
 // The one record of what start-up derives from the command line and what the
 // file location and listing steps add. Owned by main, passed explicitly.
-#ifndef QUILLMARK_RUN_RUN_SETTINGS_H_
-#define QUILLMARK_RUN_RUN_SETTINGS_H_
+#ifndef QUILLMARK_CONFIG_RUN_SETTINGS_H_
+#define QUILLMARK_CONFIG_RUN_SETTINGS_H_
 
 #include <cstdio>
 #include <string>
 
-#include "output/sensor_output.h"
+#include "config/output_mode.h"
+#include "config/parameters.h"
 
 namespace qm {
 
-inline constexpr const char kProgramName[] = "Quillmark";
-inline constexpr const char kProgramVersion[] = "Vers 4.3 / 29.08.22";
+// Which listing drives a global run.
+enum class ListingKind {
+  kNone,            // a single-system run
+  kProfileListing,  // "ITEM=": the "# Gsng: " lines of "Beaconry.Prf"
+  kGlobalFile,      // profile name GLOBAL: a sensor of "SAP Beaconry.Gbl"
+};
+
+// How a global run names each listed system in its output.
+enum class ListingKeyType {
+  kProfile,  // the profile file name
+  kAlias,    // the profile file name without its last four characters
+  kHost,     // the profile's host name
+  kSid,      // the profile's destination
+};
 
 struct RunSettings {
   // "* hh:mm:ss SAP Quillmark Vers 4.3 / 29.08.22", stamped at start.
   std::string bannerLine;
   // The start time of day (hh:mm:ss) shown in bannerLine.
   std::string startTime;
-  // On when the parameter text holds "#", "@", "$" or "%".
+  // The command line's parameter text holds "#", "@", "$" or "%".
   bool showBanner = false;
   // The profile's file name (Windows form, no directory).
   std::string profileName;
@@ -29,24 +42,22 @@ struct RunSettings {
   std::string profilePath;
   // The opened profile or listing file; null when closed.
   std::FILE* profileStream = nullptr;
-  // Arguments 2 and 3 joined with one blank, upper-cased (a to z only).
-  std::string parameterText;
-  // The same joined text in its letter case as passed; same layout.
-  std::string rawParameterText;
+  // The run's parameter text: arguments 2 and 3 joined with one blank; in a
+  // global-file run the sensor text of its sensor line.
+  Parameters parameters;
   // Argument 2 as typed: the sensor name of a global-file run.
   std::string sensorName;
-  // The run is driven by a global listing.
+  // The run is driven by a global listing, and which one.
   bool globalMode = false;
+  ListingKind listingKind = ListingKind::kNone;
   // The one reading a global run reports (at most 90 characters).
   std::string globalItem;
   OutputMode outputMode = OutputMode::kExeXml;
   // Profile file names, each followed by "#".
   std::string globalServerListing;
-  // How a global run names its systems: '1' Profile, '2' Alias, '3' Host,
-  // '4' Sid.
-  char listingKeyType = '1';
+  ListingKeyType listingKeyType = ListingKeyType::kProfile;
 };
 
 }  // namespace qm
 
-#endif  // QUILLMARK_RUN_RUN_SETTINGS_H_
+#endif  // QUILLMARK_CONFIG_RUN_SETTINGS_H_

@@ -1,4 +1,4 @@
-#include "output/console.h"
+#include "platform/console.h"
 
 #include <cstdio>
 #include <cstdlib>
