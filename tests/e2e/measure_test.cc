@@ -24,8 +24,8 @@ std::string ExecutingLine(const std::string& display) {
 
 // A password of SAP's full 40 characters, blanks and punctuation in it, and
 // its value in the 44-character form scrambled by hand as another tool would
-// write it (offset 7: the body keys wrap past entry 31). The landscape's
-// logon takes the password only as a whole.
+// write it (offset 7: the body keys wrap past entry 31). The stand-in
+// compares the password whole, so a cut or changed one fails the logon.
 const std::string kLongPassword = "Sommerfest 2024: Kaffee & Kuchen, ja? #1";
 const std::string kLongPasswordValue = "0<7=Qacgy/4<+bhc+Bbi)`=$>$i&eo~#-`hB8>4uo}ig";
 const std::string kLongPasswordLogon = "logon = MONITOR " + kLongPassword + "\n";
