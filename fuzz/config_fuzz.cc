@@ -42,7 +42,7 @@ void RequireFieldLengths(const SystemEntry& entry) {
   for (const std::string* field : fields) {
     Require(field->size() <= 60, "a profile value has at most 60 characters", *field);
   }
-  Require(entry.password.size() <= 20, "a clear password has at most 20 characters",
+  Require(entry.password.size() <= 40, "a clear password has at most 40 characters",
           entry.password);
   Require(entry.user == UpperCaseAscii(entry.user), "the user is upper-cased", entry.user);
 }
@@ -124,13 +124,14 @@ void FuzzProfile(const std::uint8_t* data, std::size_t size) {
   RequireErrorDocument("(" + entry.destination + ") " + entry.hostname + " " + entry.user);
 }
 
-// Input: the scrambled value, descrambled as a whole; the same bytes are also
-// scrambled as a clear password, which must come back unchanged.
+// Input: the scrambled value (either form), descrambled as a whole; the same
+// bytes are also scrambled as a clear password, which must come back
+// unchanged.
 void FuzzPassword(const std::uint8_t* data, std::size_t size) {
   std::string_view text = AsText(data, size);
   if (!text.empty()) {
     DescrambleResult result = DescramblePassword(text);
-    Require(result.clear.size() <= 20, "a clear password has at most 20 characters", result.clear);
+    Require(result.clear.size() <= 40, "a clear password has at most 40 characters", result.clear);
     Require(result.status == DescrambleStatus::kClear || result.clear.empty(),
             "only a clear result carries text");
   }
@@ -147,8 +148,10 @@ void FuzzPassword(const std::uint8_t* data, std::size_t size) {
     Require(!error.empty(), "a refused password says why");
     return;
   }
-  Require(text.size() >= 2 && text.size() <= 20 && IsPrintableAscii(text),
-          "only 2 to 20 printable characters are scrambled", text);
+  Require(text.size() >= 2 && text.size() <= 40 && IsPrintableAscii(text),
+          "only 2 to 40 printable characters are scrambled", text);
+  Require(value.size() == (text.size() <= 20 ? 24u : 44u),
+          "up to 20 characters scramble into 24, longer ones into 44", value);
   bool control = false;
   for (char c : value) control = control || static_cast<unsigned char>(c) < 0x20;
   Require(!value.empty() && !control && value.back() != ' ',
