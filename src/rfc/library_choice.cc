@@ -58,9 +58,19 @@ void FailingLastError(RfcErrorInfo* info) {
 void FailingClose(RfcHandle) {}
 
 const RfcLibrary kFailingRecord = {
-    FailingEnvironment, FailingOpen,     FailingOpenEx,    FailingInstallStructure,
-    FailingItCreate,    FailingCall,     FailingReceive,   FailingItFill,
-    FailingItGetLine,   FailingItDelete, FailingLastError, FailingClose,
+    FailingEnvironment,
+    FailingOpen,
+    FailingOpenEx,
+    FailingInstallStructure,
+    FailingItCreate,
+    FailingCall,
+    FailingReceive,
+    FailingItFill,
+    FailingItGetLine,
+    FailingItDelete,
+    FailingLastError,
+    FailingClose,
+    nullptr,  // RfcOnIniRead: no open ever reads SapRfc.ini
 };
 
 }  // namespace

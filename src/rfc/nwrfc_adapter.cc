@@ -645,9 +645,9 @@ void AdapterLastError(RfcErrorInfo* info) {
 }
 
 const RfcLibrary kAdapterRecord = {
-    AdapterEnvironment, AdapterOpen,     AdapterOpenEx,    AdapterInstallStructure,
-    AdapterItCreate,    AdapterCall,     AdapterReceive,   AdapterItFill,
-    AdapterItGetLine,   AdapterItDelete, AdapterLastError, AdapterClose,
+    AdapterEnvironment, AdapterOpen,    AdapterOpenEx, AdapterInstallStructure, AdapterItCreate,
+    AdapterCall,        AdapterReceive, AdapterItFill, AdapterItGetLine,        AdapterItDelete,
+    AdapterLastError,   AdapterClose,   nullptr,
 };
 
 template <typename Function>
