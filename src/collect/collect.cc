@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 
 #include "rfc/row_structures.h"
 
@@ -107,12 +108,26 @@ StepOutcome LibraryFailure(const char* operation) {
   return StepOutcome{StepResult::kLibraryFailure, 0, {}, operation};
 }
 
+// Workers of a global run share the structure handles: one installs, the
+// others wait and read the handle it stored.
+std::mutex& StructureLock() {
+  static std::mutex* lock = new std::mutex;  // never destroyed: workers may outlive main
+  return *lock;
+}
+
 // False when the structure is not installed and its installation fails.
 bool InstallStructureOnce(RfcAccess& rfc, const StepDescription& step) {
+  std::lock_guard<std::mutex> hold(StructureLock());
   RfcTypeHandle& handle = rfc.*step.typeHandle;
   if (handle != 0) return true;
   return rfc.library->RfcInstallStructure(step.structureName, step.elements, step.elementCount,
                                           &handle) == 0;
+}
+
+// The installed handle, read under the same lock as it was written.
+RfcTypeHandle TypeHandle(RfcAccess& rfc, const StepDescription& step) {
+  std::lock_guard<std::mutex> hold(StructureLock());
+  return rfc.*step.typeHandle;
 }
 
 // One remote call and its answer: the outcome of the call alone (rows not
@@ -129,8 +144,9 @@ StepOutcome CallFunction(RfcAccess& rfc, RfcHandle connection, const StepDescrip
       Parameter("LOGICAL_DESTINATION", kRfcTypeChar, sizeof sent.logicalDestination,
                 sent.logicalDestination),
       RfcParameter{}};
+  RfcTypeHandle type = TypeHandle(rfc, step);
   RfcTable tables[] = {RfcTable{step.tableName, static_cast<unsigned>(std::strlen(step.tableName)),
-                                rfc.*step.typeHandle, step.rowLength, table, 0},
+                                type, step.rowLength, table, 0},
                        RfcTable{}};
 
   int result = rfc.library->RfcCall(connection, step.function, exporting, tables);

@@ -56,6 +56,10 @@ struct RunSettings {
   // Profile file names, each followed by "#".
   std::string globalServerListing;
   ListingKeyType listingKeyType = ListingKeyType::kProfile;
+  // A global run: systems measured at once, and the seconds a system may
+  // take (0: no limit but the run's own), from Quillmark.ini.
+  unsigned parallel = 1;
+  unsigned long systemTimeoutSeconds = 0;
 };
 
 }  // namespace qm

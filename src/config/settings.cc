@@ -32,14 +32,32 @@ void ApplyCaller(std::string_view value, SettingsBuilder& builder) {
 
 // Timeout=SECONDS: whole seconds, 0 turns the limit off; anything else
 // (signs, blanks inside, more than nine digits) is ignored.
-void ApplyTimeout(std::string_view value, SettingsBuilder& builder) {
-  if (value.empty() || value.size() > 9) return;
-  unsigned long seconds = 0;
+bool ReadWholeSeconds(std::string_view value, unsigned long* seconds) {
+  if (value.empty() || value.size() > 9) return false;
+  unsigned long number = 0;
   for (char c : value) {
-    if (c < '0' || c > '9') return;
-    seconds = seconds * 10 + static_cast<unsigned long>(c - '0');
+    if (c < '0' || c > '9') return false;
+    number = number * 10 + static_cast<unsigned long>(c - '0');
   }
-  builder.settings.timeoutSeconds = seconds;
+  *seconds = number;
+  return true;
+}
+
+void ApplyTimeout(std::string_view value, SettingsBuilder& builder) {
+  ReadWholeSeconds(value, &builder.settings.timeoutSeconds);
+}
+
+// SystemTimeout=SECONDS: as Timeout=.
+void ApplySystemTimeout(std::string_view value, SettingsBuilder& builder) {
+  ReadWholeSeconds(value, &builder.settings.systemTimeoutSeconds);
+}
+
+// Parallel=N: 1 to 64 systems at once; anything else is ignored.
+void ApplyParallel(std::string_view value, SettingsBuilder& builder) {
+  unsigned long number = 0;
+  if (ReadWholeSeconds(value, &number) && number >= 1 && number <= kMaxParallel) {
+    builder.settings.parallel = static_cast<unsigned>(number);
+  }
 }
 
 // RfcLibrary=PATH (a native path) or "standin"; an empty value is ignored.
@@ -58,6 +76,8 @@ constexpr KeyRule kKeyRules[] = {
     {"Caller", ApplyCaller},
     {"Timeout", ApplyTimeout},
     {"RfcLibrary", ApplyRfcLibrary},
+    {"Parallel", ApplyParallel},
+    {"SystemTimeout", ApplySystemTimeout},
 };
 
 void ApplyLine(std::string_view line, SettingsBuilder& builder) {

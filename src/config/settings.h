@@ -18,6 +18,13 @@ inline constexpr std::size_t kSettingsFileLimit = 65536;
 // valid Timeout= line.
 inline constexpr unsigned long kDefaultTimeoutSeconds = 50;
 
+// A global run measures up to this many systems at once ("Parallel=", 1 to
+// kMaxParallel), and gives up a system not finished this many seconds after
+// it was taken ("SystemTimeout=", 0: never).
+inline constexpr unsigned kDefaultParallel = 1;
+inline constexpr unsigned kMaxParallel = 64;
+inline constexpr unsigned long kDefaultSystemTimeoutSeconds = 20;
+
 struct ProgramSettings {
   // The caller product the installation is set up for ("Caller=NAME");
   // kExeXml without a valid Caller line.
@@ -28,6 +35,11 @@ struct ProgramSettings {
   // The RFC library to load ("RfcLibrary=": a native path, or "standin");
   // empty: the platform's SDK library by its usual name.
   std::string rfcLibrary;
+  // Systems a global run measures at once ("Parallel=").
+  unsigned parallel = kDefaultParallel;
+  // Seconds a listed system may take from being taken ("SystemTimeout=");
+  // 0: no limit but the run's own.
+  unsigned long systemTimeoutSeconds = kDefaultSystemTimeoutSeconds;
   // For every key but Caller the last valid line wins.
 };
 

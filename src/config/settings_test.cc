@@ -45,6 +45,26 @@ TEST(ParseSettings, ReadsTheCallerProduct) {
   }
 }
 
+TEST(ParseSettings, ParallelAndSystemTimeoutKeepTheLastValidLine) {
+  struct Case {
+    std::string bytes;
+    unsigned parallel;
+    unsigned long systemTimeout;
+  } cases[] = {
+      {"", kDefaultParallel, 20},
+      {"Parallel=1\nSystemTimeout=0\n", 1, 0},
+      {"parallel = 64\r\nsystemtimeout = 5\r\n", 64, 5},
+      {"Parallel=32\nParallel=0\nParallel=65\nParallel=-1\nParallel=2 0\n", 32, 20},
+      {"SystemTimeout=7\nSystemTimeout=x\nSystemTimeout=1234567890\n", kDefaultParallel, 7},
+      {"Parallel=4\nParallel=16\n", 16, 20},
+  };
+  for (const Case& c : cases) {
+    ProgramSettings settings = ParseSettings(c.bytes);
+    EXPECT_EQ(settings.parallel, c.parallel) << c.bytes;
+    EXPECT_EQ(settings.systemTimeoutSeconds, c.systemTimeout) << c.bytes;
+  }
+}
+
 TEST(ParseSettings, TimeoutAndRfcLibraryKeepTheLastValidLine) {
   struct Case {
     std::string bytes;

@@ -80,11 +80,13 @@ SharedLibrary LoadSharedLibrary(const std::string& nativePath, std::string* reas
 // The exported function `name` of a loaded library; null when it lacks it.
 LibraryFunction FindSymbol(SharedLibrary library, const char* name);
 
-// An exclusive operating-system lock on one of the program's own files
-// (Windows-form path), shared by every process that locks the same file:
-// fcntl record locks on POSIX, LockFileEx on Windows. The file is created if
+// An exclusive lock on one of the program's own files (Windows-form path),
+// shared by every process that locks the same file: fcntl record locks on
+// POSIX, LockFileEx on Windows; within a process, threads take it one after
+// another too (record locks alone are per process). The file is created if
 // missing and never deleted. The lock ends with Unlock, destruction or the
-// end of the process, whichever comes first.
+// end of the process, whichever comes first. Unlock belongs to the thread
+// that locked.
 class ProgramFileLock {
  public:
   ProgramFileLock() = default;
@@ -92,14 +94,19 @@ class ProgramFileLock {
   ProgramFileLock(const ProgramFileLock&) = delete;
   ProgramFileLock& operator=(const ProgramFileLock&) = delete;
 
-  // Waits as long as another process holds the lock, then holds it. False
-  // when the file cannot be created, opened or locked.
+  // Waits as long as another process or thread holds the lock, then holds
+  // it. False when the file cannot be created, opened or locked.
   bool Lock(const std::string& windowsPath);
   // Releases the lock and closes the file; does nothing when not held.
   void Unlock();
 
  private:
+  // The operating system's part, per platform.
+  bool LockOsFile(const std::string& windowsPath);
+  void UnlockOsFile();
+
   std::intptr_t handle_ = -1;  // the file descriptor or HANDLE; -1 when not held
+  bool held_ = false;
 };
 
 // Renames one of the program's own files to another name, replacing a file

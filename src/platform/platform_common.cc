@@ -1,5 +1,6 @@
 // The parts of the platform module that are the same everywhere.
 #include <cstdlib>
+#include <mutex>
 
 #include "platform/platform.h"
 
@@ -10,6 +11,35 @@ bool CanOpenForReading(const std::string& windowsPath) {
   if (f == nullptr) return false;
   std::fclose(f);
   return true;
+}
+
+namespace {
+
+// Record locks are per process: threads of one process take the program's
+// file locks one after another through this lock first.
+std::mutex& ProcessFileLock() {
+  static std::mutex* lock = new std::mutex;  // never destroyed: threads may outlive main
+  return *lock;
+}
+
+}  // namespace
+
+bool ProgramFileLock::Lock(const std::string& windowsPath) {
+  Unlock();
+  ProcessFileLock().lock();
+  if (!LockOsFile(windowsPath)) {
+    ProcessFileLock().unlock();
+    return false;
+  }
+  held_ = true;
+  return true;
+}
+
+void ProgramFileLock::Unlock() {
+  if (!held_) return;
+  UnlockOsFile();
+  held_ = false;
+  ProcessFileLock().unlock();
 }
 
 std::string GetEnvironment(const char* name) {

@@ -95,8 +95,7 @@ bool StartDetachedThread(void (*body)(void* context), void* context, std::size_t
   return started;
 }
 
-bool ProgramFileLock::Lock(const std::string& windowsPath) {
-  Unlock();
+bool ProgramFileLock::LockOsFile(const std::string& windowsPath) {
   int fd = open(MapPath(windowsPath).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   struct flock range = {};
@@ -114,7 +113,7 @@ bool ProgramFileLock::Lock(const std::string& windowsPath) {
   return true;
 }
 
-void ProgramFileLock::Unlock() {
+void ProgramFileLock::UnlockOsFile() {
   if (handle_ < 0) return;
   // Closing the descriptor ends this process's record locks on the file.
   close(static_cast<int>(handle_));

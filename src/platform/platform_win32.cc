@@ -86,8 +86,7 @@ bool StartDetachedThread(void (*body)(void* context), void* context, std::size_t
   return true;
 }
 
-bool ProgramFileLock::Lock(const std::string& windowsPath) {
-  Unlock();
+bool ProgramFileLock::LockOsFile(const std::string& windowsPath) {
   HANDLE file = CreateFileA(windowsPath.c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -103,7 +102,7 @@ bool ProgramFileLock::Lock(const std::string& windowsPath) {
   return true;
 }
 
-void ProgramFileLock::Unlock() {
+void ProgramFileLock::UnlockOsFile() {
   if (handle_ == -1) return;
   HANDLE file = reinterpret_cast<HANDLE>(handle_);
   OVERLAPPED at = {};

@@ -67,6 +67,8 @@ bool ReplaceSapRfcIni(std::FILE* source) {
   return false;
 }
 
+void ReleaseLock(void* lock) { static_cast<ProgramFileLock*>(lock)->Unlock(); }
+
 }  // namespace
 
 void BuildConnectionRecords(const SystemEntry& entry, const Parameters& parameters,
@@ -134,7 +136,12 @@ RfcHandle OpenRfcConnection(const RfcLibrary& library, const SystemEntry& entry,
   if (!ReplaceSapRfcIni(destinationFile)) return 0;
   std::string connect = BuildConnectString(entry);
   RfcErrorInfo unused{};
-  return library.RfcOpenEx(connect.c_str(), &unused);
+  // Once the library has read our entry the file may be rewritten again:
+  // another run need not wait while this library waits for its system.
+  if (library.RfcOnIniRead != nullptr) library.RfcOnIniRead(ReleaseLock, &lock);
+  RfcHandle handle = library.RfcOpenEx(connect.c_str(), &unused);
+  if (library.RfcOnIniRead != nullptr) library.RfcOnIniRead(nullptr, nullptr);
+  return handle;
 }
 
 }  // namespace qm

@@ -42,11 +42,12 @@ using ConnectStringNotice = std::function<void()>;
 
 // Opens the connection; 0 when none was opened. When SapRfc.<destination>
 // can be read in the working directory, calls `notice`, then, holding the
-// lock on SapRfc.lck (waiting for other runs in the folder), copies it to
-// SapRfc.ini.<process id>.tmp, renames that over SapRfc.ini and calls
-// RfcOpenEx with the connect string; a lock, write or rename fault opens
-// nothing (the temporary file removed). Otherwise calls RfcOpen with the
-// options record.
+// lock on SapRfc.lck (waiting for other runs and threads in the folder),
+// copies it to SapRfc.ini.<process id>.tmp, renames that over SapRfc.ini and
+// calls RfcOpenEx with the connect string; the lock ends when the library
+// says it has read SapRfc.ini (RfcOnIniRead), else when RfcOpenEx returns. A
+// lock, write or rename fault opens nothing (the temporary file removed).
+// Otherwise calls RfcOpen with the options record.
 RfcHandle OpenRfcConnection(const RfcLibrary& library, const SystemEntry& entry,
                             const Parameters& parameters, const ConnectStringNotice& notice);
 

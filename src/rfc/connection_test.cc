@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/platform.h"
 #include "test_files.h"
 
 namespace qm {
@@ -163,6 +168,44 @@ RfcLibrary FakeLibrary() {
   return library;
 }
 
+// Whether another thread gets the lock on SapRfc.lck within `wait`. The
+// thread is left to itself: when it does not get the lock in time, it takes
+// and drops it once the lock is free.
+bool OtherThreadGetsTheLock(std::chrono::milliseconds wait) {
+  auto taken = std::make_shared<std::promise<bool>>();
+  std::future<bool> result = taken->get_future();
+  std::string path = (fs::current_path() / "SapRfc.lck").string();
+  std::thread([taken, path] {
+    ProgramFileLock lock;
+    taken->set_value(lock.Lock(path));
+  }).detach();
+  return result.wait_for(wait) == std::future_status::ready && result.get();
+}
+
+// A library that says when it has read SapRfc.ini, and what the lock was
+// like before and after it said so.
+struct IniReadLog {
+  RfcIniReadNotice notice = nullptr;
+  void* context = nullptr;
+  bool freeBeforeNotice = true;
+  bool freeAfterNotice = false;
+};
+IniReadLog iniReadLog;
+
+void FakeOnIniRead(RfcIniReadNotice notice, void* context) {
+  iniReadLog.notice = notice;
+  iniReadLog.context = context;
+}
+
+RfcHandle FakeOpenExWithNotice(const char*, RfcErrorInfo*) {
+  iniReadLog.freeBeforeNotice = OtherThreadGetsTheLock(std::chrono::milliseconds(200));
+  bool notified = iniReadLog.notice != nullptr;
+  if (notified) iniReadLog.notice(iniReadLog.context);
+  iniReadLog.freeAfterNotice = OtherThreadGetsTheLock(notified ? std::chrono::milliseconds(10000)
+                                                               : std::chrono::milliseconds(200));
+  return 33;
+}
+
 // Runs each test in a fresh temporary working directory.
 class OpenRfcConnectionTest : public ::testing::Test {
  protected:
@@ -255,6 +298,28 @@ TEST_F(OpenRfcConnectionTest, UnreplaceableSapRfcIniOpensNothingAndLeavesNoTempo
   EXPECT_EQ(openLog.openCalls + openLog.openExCalls, 0);
   EXPECT_EQ(FilesStartingWith("SapRfc.ini"), std::vector<std::string>{"SapRfc.ini"});
   EXPECT_TRUE(fs::is_directory("SapRfc.ini"));
+}
+
+// The lock keeps other runs and threads from rewriting SapRfc.ini until the
+// library has read it; a library that says so releases it then, before it
+// connects, and the notice is withdrawn after the open.
+TEST_F(OpenRfcConnectionTest, LockEndsWhenTheLibraryHasReadItsEntry) {
+  WriteFileBytes("SapRfc.PRD", "DEST=PRD\n");
+  iniReadLog = IniReadLog{};
+  library_.RfcOpenEx = FakeOpenExWithNotice;
+  library_.RfcOnIniRead = FakeOnIniRead;
+  EXPECT_EQ(Open(), 33u);
+  EXPECT_FALSE(iniReadLog.freeBeforeNotice);
+  EXPECT_TRUE(iniReadLog.freeAfterNotice);
+  EXPECT_EQ(iniReadLog.notice, nullptr);
+
+  // Without the notice the lock lasts as long as the open.
+  iniReadLog = IniReadLog{};
+  library_.RfcOnIniRead = nullptr;
+  EXPECT_EQ(Open(), 33u);
+  EXPECT_FALSE(iniReadLog.freeBeforeNotice);
+  EXPECT_FALSE(iniReadLog.freeAfterNotice);
+  EXPECT_TRUE(OtherThreadGetsTheLock(std::chrono::seconds(10)));
 }
 
 TEST_F(OpenRfcConnectionTest, UnusableLockFileOpensNothing) {

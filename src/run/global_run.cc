@@ -1,8 +1,10 @@
 #include "run/global_run.h"
 
+#include <condition_variable>
 #include <cstdio>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 #include "collect/readings.h"
 #include "config/system_entry.h"
@@ -19,13 +21,34 @@ namespace {
 
 constexpr std::size_t kGlobalLineLimit = 199;
 
-using OutputHold = std::lock_guard<std::recursive_mutex>;
+using Clock = std::chrono::steady_clock;
+using OutputHold = std::unique_lock<std::recursive_mutex>;
 
-// Takes the entry up to the next "#" from the front of the listing.
-std::string TakeListingEntry(std::string& listing) {
-  std::size_t end = listing.find('#');
-  std::string entry = listing.substr(0, end);
-  listing.erase(0, end == std::string::npos ? listing.size() : end + 1);
+// Signalled whenever a listed system changes, under OutputLock(). Never
+// destroyed: a given-up worker may still signal after the run returned.
+std::condition_variable_any& SystemsChanged() {
+  static auto* changed = new std::condition_variable_any;
+  return *changed;
+}
+
+// What every worker of one run reads, and the structure handles they share.
+// Held by each worker, so it lives as long as the last of them.
+struct WorkerShared {
+  Parameters parameters;
+  OutputMode outputMode = OutputMode::kExeXml;
+  std::string globalItem;
+  bool printSapRfcLine = false;
+  RfcAccess rfc;
+  RunState* state = nullptr;  // main's, lives until the process ends
+};
+
+// Takes the next entry of the listing from `at` on: the text up to the next
+// "#", or to the end when none follows.
+std::string NextListingEntry(const std::string& listing, std::size_t* at) {
+  std::size_t end = listing.find('#', *at);
+  if (end == std::string::npos) end = listing.size();
+  std::string entry = listing.substr(*at, end - *at);
+  *at = end < listing.size() ? end + 1 : end;
   return entry;
 }
 
@@ -55,10 +78,36 @@ void ReadListedProfile(std::FILE* stream, const std::string& profileName, System
   CheckSystemEntry(*system, EntryPolicy::kMarkFailed, profileName, systemFailed, &unused);
 }
 
-// What measuring one system gave.
-struct SystemMeasurement {
-  bool measured = false;           // both collection steps succeeded
-  std::optional<Channel> channel;  // the item channel, when the item names one
+// The progress line of a listed system, up to " State=".
+std::string ProgressLine(const std::string& entry, const SystemEntry& system) {
+  return "* " + LocalTimeOfDay() + " " + entry + ", " + system.hostname + ", " +
+         system.destination + ", " + system.sysnr + ", " + system.client;
+}
+
+// A worker's turn to report an RFC error: once every earlier system is
+// printed. What the system printed so far goes out in front of the report.
+class SystemTurn : public ReportTurn {
+ public:
+  SystemTurn(std::shared_ptr<ListedSystem> system, RunState* state)
+      : system_(std::move(system)), state_(state) {}
+
+  bool WaitForTurn(std::string* before) override {
+    OutputHold hold(OutputLock());
+    SystemsChanged().wait(hold,
+                          [&] { return system_->abandoned || state_->pending.front() == system_; });
+    if (system_->abandoned) return false;
+    system_->reporting = true;
+    *before = system_->sapRfcLine;
+    if (system_->channel) {
+      *before += RenderItemChannel(state_->summaryForm, state_->channels, system_->channel->name,
+                                   *system_->channel);
+    }
+    return true;
+  }
+
+ private:
+  std::shared_ptr<ListedSystem> system_;
+  RunState* state_;
 };
 
 // Ends the run with the RFC error report when a step's library work failed.
@@ -66,42 +115,152 @@ void ReportLibraryFailure(const StepOutcome& step) {
   if (step.result == StepResult::kLibraryFailure) ReportRfcError(step.failedOperation.c_str());
 }
 
-// Connects and measures one system whose profile is sound, and prints its
-// item channel.
-SystemMeasurement MeasureSystem(const RunSettings& run, const SystemEntry& system,
-                                const std::string& itemLabel, RfcAccess& rfc,
-                                ChannelCounter& counter, Console& console) {
-  SystemMeasurement measurement;
-  RfcHandle connection = OpenRfcConnection(*rfc.library, system, run.parameters, [&] {
-    if (MayPrintSapRfcLine(run)) console.Write(SapRfcLine(system.destination));
+// Sets the system's channel, unless it was given up.
+void KeepChannel(ListedSystem& system, std::optional<Channel> channel) {
+  OutputHold hold(OutputLock());
+  if (!system.abandoned) system.channel = std::move(channel);
+}
+
+bool GivenUp(const ListedSystem& system) {
+  OutputHold hold(OutputLock());
+  return system.abandoned;
+}
+
+// Connects and measures one system whose profile is sound; true when both
+// collection steps succeeded (its item channel is then kept).
+bool MeasureSystem(WorkerShared& shared, ListedSystem& listed, const SystemEntry& system,
+                   const std::string& itemLabel) {
+  RfcAccess& rfc = shared.rfc;
+  RfcHandle connection = OpenRfcConnection(*rfc.library, system, shared.parameters, [&] {
+    if (!shared.printSapRfcLine) return;
+    OutputHold hold(OutputLock());
+    if (!listed.abandoned) listed.sapRfcLine = SapRfcLine(system.destination);
   });
-  if (connection == 0) return measurement;
-  StepOutcome cpu = CollectCpuAll(rfc, connection);
-  ReportLibraryFailure(cpu);
-  if (cpu.result == StepResult::kOk) {
-    ProcessFilter filter = ProcessFilterOf(run.parameters);
+  if (connection == 0) return false;
+  // A system given up while its open waited goes no further: only its
+  // connection is closed.
+  bool measured = false;
+  StepOutcome cpu;
+  if (!GivenUp(listed)) {
+    cpu = CollectCpuAll(rfc, connection);
+    ReportLibraryFailure(cpu);
+  }
+  if (cpu.result == StepResult::kOk && !GivenUp(listed)) {
+    ProcessFilter filter = ProcessFilterOf(shared.parameters);
     ProcessOutcome top =
         CollectTopSingle(rfc, connection, MakeRowSelection(filter, system.destination));
     if (top.rowsComplete) {
       ProcessReadings readings = MakeProcessReadings(top.totals, filter, system.destination);
-      std::optional<Channel> channel = ItemChannel(readings, run.globalItem, itemLabel);
-      if (channel) {
-        console.Write(RenderItemChannel(MakeOutputForm(run.outputMode, run.parameters), counter,
-                                        itemLabel, *channel));
-      }
+      KeepChannel(listed, ItemChannel(readings, shared.globalItem, itemLabel));
     }
     ReportLibraryFailure(top.step);
-    measurement.measured = top.step.result == StepResult::kOk;
+    measured = top.step.result == StepResult::kOk;
   }
   rfc.library->RfcClose(connection);
-  return measurement;
+  return measured;
 }
 
-// The progress line of a listed system, up to " State=".
-std::string ProgressLine(const std::string& entry, const SystemEntry& system) {
-  return "* " + LocalTimeOfDay() + " " + entry + ", " + system.hostname + ", " +
-         system.destination + ", " + system.sysnr + ", " + system.client;
+// The worker of one system: measures it and records how it ended. A system
+// given up meanwhile keeps what the run decided.
+void RunWorker(std::shared_ptr<WorkerShared> shared, std::shared_ptr<ListedSystem> listed,
+               SystemEntry system, std::string itemLabel) {
+  SystemTurn turn(listed, shared->state);
+  SetThreadReportTurn(&turn);
+  RfcEnvironmentRecord environment{RfcErrorHandlerEntry, nullptr};
+  shared->rfc.library->RfcEnvironment(&environment);
+  bool measured = MeasureSystem(*shared, *listed, system, itemLabel);
+  OutputHold hold(OutputLock());
+  // A system given up meanwhile keeps what the run decided.
+  if (!listed->abandoned) {
+    listed->finished = true;
+    listed->processed = measured;
+    if (!measured) listed->channel.reset();
+  }
+  SystemsChanged().notify_all();
 }
+
+// Schedules the listed systems over the workers and prints them in listing
+// order. Every member is used under OutputLock().
+class Scheduler {
+ public:
+  Scheduler(RunState& state, Console& console, unsigned parallel, unsigned long systemTimeout)
+      : state_(state), console_(console), parallel_(parallel), systemTimeout_(systemTimeout) {}
+
+  // Waits until fewer than `parallel` systems are in hand, giving up systems
+  // past their deadline and printing what is finished meanwhile.
+  void WaitForSlot(OutputHold& hold) {
+    WaitUntil(hold, [&] { return InHand() < parallel_; });
+  }
+
+  // Waits until every taken system is printed.
+  void WaitForAll(OutputHold& hold) {
+    WaitUntil(hold, [&] { return state_.pending.empty(); });
+  }
+
+  // Takes the next system: counted from now on, in hand until printed.
+  std::shared_ptr<ListedSystem> Take(const std::string& progressLine) {
+    auto listed = std::make_shared<ListedSystem>();
+    listed->progressLine = progressLine;
+    if (systemTimeout_ > 0) listed->deadline = Clock::now() + std::chrono::seconds(systemTimeout_);
+    ++state_.counts.systemCount;
+    state_.pending.push_back(listed);
+    return listed;
+  }
+
+  void PrintFinished() { console_.Write(TakeFinishedSystems(state_)); }
+
+ private:
+  template <typename Done>
+  void WaitUntil(OutputHold& hold, Done done) {
+    for (;;) {
+      GiveUpOverdue();
+      PrintFinished();
+      if (done()) return;
+      Clock::time_point wake = NextDeadline();
+      if (wake == Clock::time_point::max()) {
+        SystemsChanged().wait(hold);
+      } else {
+        SystemsChanged().wait_until(hold, wake);
+      }
+    }
+  }
+
+  // The systems taken and not finished: each holds a slot.
+  unsigned InHand() const {
+    unsigned count = 0;
+    for (const auto& listed : state_.pending) count += listed->finished ? 0 : 1;
+    return count;
+  }
+
+  void GiveUpOverdue() {
+    Clock::time_point now = Clock::now();
+    for (const auto& listed : state_.pending) {
+      if (listed->finished || listed->reporting || listed->deadline > now) continue;
+      listed->abandoned = true;
+      listed->finished = true;
+      listed->processed = false;
+      listed->channel.reset();
+      // An abandoned worker's later report is dropped; one waiting for its
+      // turn learns of it now.
+      SystemsChanged().notify_all();
+    }
+  }
+
+  Clock::time_point NextDeadline() const {
+    Clock::time_point next = Clock::time_point::max();
+    for (const auto& listed : state_.pending) {
+      if (!listed->finished && !listed->reporting && listed->deadline < next) {
+        next = listed->deadline;
+      }
+    }
+    return next;
+  }
+
+  RunState& state_;
+  Console& console_;
+  unsigned parallel_;
+  unsigned long systemTimeout_;
+};
 
 // Prints the banner lines and the document opening. From the opening on, the
 // time limit ends the run with the summary, so the state learns of it while
@@ -120,31 +279,16 @@ void PrintRunStart(const RunSettings& run, Console& console, RunState& state) {
   state.documentOpened = true;
 }
 
-// A system whose profile cannot be opened: counted in NoSystems only.
-void CountSkippedSystem(RunState& state) {
-  OutputHold hold(OutputLock());
-  ++state.counts.systemCount;
-}
-
-// Takes the next system: counted from now on, and in hand until finished.
-void TakeSystem(const std::string& progressLine, RunState& state) {
-  OutputHold hold(OutputLock());
-  ++state.counts.systemCount;
-  state.systemInHand = progressLine;
-}
-
-void UpdateSystemInHand(const std::string& progressLine, RunState& state) {
-  OutputHold hold(OutputLock());
-  state.systemInHand = progressLine;
-}
-
-// Counts the system in hand as processed or failed and prints its progress
-// line, in one hold of standard output.
-void FinishSystem(bool processed, const char* shownState, RunState& state, Console& console) {
-  OutputHold hold(OutputLock());
-  ++(processed ? state.counts.processedCount : state.counts.failedCount);
-  if (state.showBanner) console.Write("\n" + *state.systemInHand + " State=" + shownState + "\n");
-  state.systemInHand.reset();
+std::shared_ptr<WorkerShared> MakeWorkerShared(const RunSettings& run, const RfcAccess& rfc,
+                                               RunState& state) {
+  auto shared = std::make_shared<WorkerShared>();
+  shared->parameters = run.parameters;
+  shared->outputMode = run.outputMode;
+  shared->globalItem = run.globalItem;
+  shared->printSapRfcLine = MayPrintSapRfcLine(run);
+  shared->rfc = rfc;
+  shared->state = &state;
+  return shared;
 }
 
 }  // namespace
@@ -172,40 +316,45 @@ std::string GlobalDisplayText(const std::string& rawParameterText) {
 
 int RunGlobalListing(RunSettings& run, RfcAccess& rfc, Console& console, RunState& state) {
   PrintRunStart(run, console, state);
-
-  std::string listing = run.globalServerListing;
+  std::shared_ptr<WorkerShared> shared = MakeWorkerShared(run, rfc, state);
+  Scheduler scheduler(state, console, run.parallel, run.systemTimeoutSeconds);
   RfcEnvironmentRecord environment{RfcErrorHandlerEntry, nullptr};
-  ChannelCounter counter;
-  while (!listing.empty()) {
-    std::string entry = TakeListingEntry(listing);
-    run.profileName = entry;
-    // Every listed profile starts from an empty entry, so a profile that
-    // lacks a line fails instead of using the previous system's value.
-    SystemEntry system;
+
+  const std::string& listing = run.globalServerListing;
+  std::size_t at = 0;
+  while (at < listing.size()) {
+    std::string entry = NextListingEntry(listing, &at);
     std::FILE* stream = OpenForReading(run.profileDirectory + entry);
+    OutputHold hold(OutputLock());
     if (stream == nullptr) {
-      CountSkippedSystem(state);
+      // A profile that cannot be opened: counted in NoSystems only.
+      ++state.counts.systemCount;
       continue;
     }
-    // In hand while its profile is read, in case reading takes long.
-    TakeSystem(ProgressLine(entry, system), state);
+    scheduler.WaitForSlot(hold);
+    // In hand while its profile is read, in case reading takes long. Every
+    // listed profile starts from an empty entry, so a profile that lacks a
+    // line fails instead of using the previous system's value.
+    SystemEntry system;
+    std::shared_ptr<ListedSystem> listed = scheduler.Take(ProgressLine(entry, system));
+    hold.unlock();
     bool systemFailed = false;
     ReadListedProfile(stream, entry, &system, &systemFailed);
-    UpdateSystemInHand(ProgressLine(entry, system), state);
-
-    rfc.library->RfcEnvironment(&environment);
-    // A system whose profile failed is not connected: logging on with a
-    // wrong password on every interval can lock the monitoring user.
-    SystemMeasurement measurement;
-    if (!systemFailed) {
-      measurement = MeasureSystem(run, system, ItemLabelFor(run.listingKeyType, entry, system), rfc,
-                                  counter, console);
+    // Not connected when its profile failed: logging on with a wrong
+    // password on every interval can lock the monitoring user.
+    if (systemFailed) rfc.library->RfcEnvironment(&environment);
+    hold.lock();
+    listed->progressLine = ProgressLine(entry, system);
+    if (systemFailed) {
+      listed->finished = true;
+      scheduler.PrintFinished();
+      continue;
     }
-    // The readings ran whenever the system was measured, so "Not Found"
-    // cannot arise.
-    bool ok = !systemFailed && measurement.measured;
-    FinishSystem(ok, ok ? "Processed" : "Rfc Failure", state, console);
+    std::thread(RunWorker, shared, listed, system, ItemLabelFor(run.listingKeyType, entry, system))
+        .detach();
   }
+  OutputHold hold(OutputLock());
+  scheduler.WaitForAll(hold);
   console.TakeForEnd();
   console.Write(GlobalSummaryText(state));
   return kExitOk;

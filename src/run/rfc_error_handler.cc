@@ -1,6 +1,8 @@
 #include "run/rfc_error_handler.h"
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "output/document.h"
 #include "output/rfc_error_document.h"
@@ -10,8 +12,17 @@ namespace qm {
 namespace {
 
 RfcErrorReporter* installedReporter = nullptr;
+thread_local ReportTurn* threadTurn = nullptr;
+
+// The library may not see the call return: a given-up worker sleeps until
+// the process ends.
+[[noreturn]] void WaitForever() {
+  for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+}
 
 }  // namespace
+
+void SetThreadReportTurn(ReportTurn* turn) { threadTurn = turn; }
 
 void InstallRfcErrorReporter(RfcErrorReporter* reporter) { installedReporter = reporter; }
 
@@ -30,6 +41,8 @@ std::string RfcErrorReportText(const std::string& operation, const RfcErrorInfo&
 }
 
 void ReportRfcError(const char* operation) {
+  std::string before;
+  if (threadTurn != nullptr && !threadTurn->WaitForTurn(&before)) WaitForever();
   std::string operationText = operation == nullptr ? std::string() : std::string(operation);
   const RfcLibrary* library = installedReporter ? installedReporter->library : nullptr;
   RfcErrorInfo info;
@@ -43,7 +56,7 @@ void ReportRfcError(const char* operation) {
                          ? installedReporter->console
                          : &fallback;
   console->TakeForEnd();
-  console->Write(RfcErrorReportText(operationText, info));
+  console->Write(before + RfcErrorReportText(operationText, info));
   if (library != nullptr && library->RfcClose != nullptr) library->RfcClose(0);
   FlushAndExit(1);
 }

@@ -27,8 +27,24 @@ struct RfcErrorReporter {
   const bool* documentOpened = nullptr;
 };
 
-// Makes `reporter` the one that ReportRfcError uses (it must outlive the run).
+// Makes `reporter` the one that ReportRfcError uses (it must live until the
+// process ends: a worker may report after the run returned).
 void InstallRfcErrorReporter(RfcErrorReporter* reporter);
+
+// A thread that works for one system of a global run reports only in its
+// turn: once every earlier system is printed, so the output stays what one
+// system after another would print.
+class ReportTurn {
+ public:
+  virtual ~ReportTurn() = default;
+  // Waits for the turn and fills *before with what the system printed so
+  // far, to go out in front of the report. False when the system was given
+  // up meanwhile: its report is dropped.
+  virtual bool WaitForTurn(std::string* before) = 0;
+};
+
+// The turn of the calling thread (null: the thread reports at once).
+void SetThreadReportTurn(ReportTurn* turn);
 
 // The report's text for the installed reporter: in the EXEXML mode without
 // the banner the error document "RFC error: OP, KEY: MESSAGE" (or the end of
@@ -36,7 +52,9 @@ void InstallRfcErrorReporter(RfcErrorReporter* reporter);
 std::string RfcErrorReportText(const std::string& operation, const RfcErrorInfo& info);
 
 // Takes the console for the end, prints the report of the library's last
-// error, closes the null handle and ends the process with exit code 1.
+// error, closes the null handle and ends the process with exit code 1. On a
+// thread with a ReportTurn it first waits for the turn; a thread whose
+// system was given up never returns and never prints.
 [[noreturn]] void ReportRfcError(const char* operation);
 
 // The handler given to RfcEnvironment.

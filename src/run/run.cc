@@ -39,11 +39,15 @@ int RunProgram(const std::vector<std::string>& args, Console& console, RunState&
   if (!ReadCommandLine(args, LocalTimeOfDay(), settings.outputMode, &run, &error)) {
     return ErrorExit(console, error);
   }
+  run.parallel = settings.parallel;
+  run.systemTimeoutSeconds = settings.systemTimeoutSeconds;
   if (!LocateProfile(&run, &error)) return ErrorExit(console, error);
 
   RfcAccess rfc;
   rfc.library = ChooseRfcLibrary(settings.rfcLibrary);
-  RfcErrorReporter reporter;
+  // Lives until the process ends: a worker of a global run may report after
+  // the run returned.
+  static RfcErrorReporter reporter;
   reporter.library = rfc.library;
   reporter.console = &console;
   reporter.outputMode = run.outputMode;

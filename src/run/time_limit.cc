@@ -35,15 +35,16 @@ TimeoutEnding TimeoutEndingFor(const RunState& state) {
   if (!state.documentOpened) {
     return {RenderErrorDocument(TimeoutMessage(state.timeoutSeconds)), kExitError};
   }
-  // The system in hand is given up and counts as failed; the systems not
-  // yet taken are in no count.
+  // In listing order: a system finished in time prints as it finished, one
+  // still in hand is given up and counts as failed; the systems not yet
+  // taken are in no count.
   RunState end = state;
   std::string text;
-  if (end.systemInHand) {
-    ++end.counts.failedCount;
-    if (end.showBanner) text = "\n" + *end.systemInHand + " State=Rfc Failure\n";
-    end.systemInHand.reset();
+  for (const std::shared_ptr<ListedSystem>& system : end.pending) {
+    text +=
+        system->finished ? FinishedSystemText(*system, end) : UnfinishedSystemText(*system, end);
   }
+  end.pending.clear();
   return {text + GlobalSummaryText(end), kExitOk};
 }
 

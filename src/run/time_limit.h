@@ -20,9 +20,10 @@ struct TimeoutEnding {
 };
 
 // The ending for `state`: before a global run's document opening, the error
-// document with TimeoutMessage and exit code 2. After it, the system in hand
-// counts as failed (with the banner on, its progress line with
-// "State=Rfc Failure" is printed first), then the summary, exit code 0.
+// document with TimeoutMessage and exit code 2. After it, in listing order,
+// every system finished in time prints as it finished and every system
+// still in hand counts as failed (with the banner on, its progress line with
+// "State=Rfc Failure"), then the summary, exit code 0.
 TimeoutEnding TimeoutEndingFor(const RunState& state);
 
 // Ends the process on the time limit: takes the console for the end (waits

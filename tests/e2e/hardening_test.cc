@@ -228,6 +228,10 @@ TEST(BadInputLarge, ProfileOf100Megabytes) {
 
 const std::string kTimeout1016 = ErrorDocument("Error 1016: Timeout after 1 seconds !");
 
+// A global run that measures one system after another, with no limit per
+// system: what these cases show depends on that order.
+const std::string kOneAfterAnother = "Parallel=1\nSystemTimeout=0\n";
+
 // The landscape of PRD, a slow SLO and QAS, with their profiles, and
 // Beaconry.Prf over `listing`.
 std::vector<FileSpec> SlowLandscapeFiles(const std::string& listing, const std::string& settings) {
@@ -280,14 +284,14 @@ std::vector<E2eCase> TimeLimitCases() {
       // the document as usual, exit code 0.
       {.name = "GlobalRunEndsWithItsSummary",
        .args = {"X", "ITEM=CPU-Usage"},
-       .files = SlowLandscapeFiles("PRD.P00#SLO.P00#QAS.P00#", "Timeout=2\n"),
+       .files = SlowLandscapeFiles("PRD.P00#SLO.P00#QAS.P00#", kOneAfterAnother + "Timeout=2\n"),
        .out = "\n<Prtg>\n\n" + XmlChannel("PRD.P00", "PerCent", "24") +
               "\n<Text>(***) CPU-Usage: NoSystems=2, Processed=1, Failed=1</Text>\n\n</Prtg>\n\n",
        .timeout = std::chrono::milliseconds(6000)},
       // With the banner the slow system's progress line shows the failure.
       {.name = "GlobalRunWithBannerShowsTheSlowSystemFailed",
        .args = {"X", "ITEM=CPU-Usage #"},
-       .files = SlowLandscapeFiles("PRD.P00#SLO.P00#QAS.P00#", "Timeout=2\n"),
+       .files = SlowLandscapeFiles("PRD.P00#SLO.P00#QAS.P00#", kOneAfterAnother + "Timeout=2\n"),
        .out = kBanner + "* hh:mm:ss ITEM=CPU-Usage # State=Executing\n\n<Prtg>\n\n" +
               XmlChannel("PRD.P00", "PerCent", "24") +
               "\n* hh:mm:ss PRD.P00, sapprd01, PRD, 00, 100 State=Processed\n"
