@@ -40,14 +40,25 @@ bool CanOpenForReading(const std::string& windowsPath);
 // mode. Returns null on failure.
 std::FILE* OpenForWriting(const std::string& windowsPath);
 
-// Deletes one of the program's own files; a missing file is not an error.
+// Deletes one of the program's own files: only a regular file (or a link in
+// its place); a missing file is not an error, and a folder, FIFO or device
+// of that name is left alone.
 void DeleteProgramFile(const std::string& windowsPath);
+
+// A file of the program's (Windows-form path) that is on its way: whichever
+// ending of the process comes first (FlushAndExit) removes it, unless it
+// was forgotten before. Safe from any thread.
+void RegisterTemporaryFile(const std::string& windowsPath);
+void ForgetTemporaryFile(const std::string& windowsPath);
+// Removes every registered temporary file (FlushAndExit calls it).
+void RemoveTemporaryFiles();
 
 // The local time of day as "hh:mm:ss" (24-hour clock, two digits each).
 std::string LocalTimeOfDay();
 
-// Switches standard output to binary mode (Windows), so documents are written
-// exactly as built. Does nothing elsewhere.
+// Prepares standard output: binary mode on Windows, so documents are written
+// exactly as built; elsewhere a closed pipe makes writes fail instead of
+// ending the process with a signal.
 void SetBinaryStdout();
 
 // The value of an environment variable, empty when unset.

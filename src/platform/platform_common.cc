@@ -1,6 +1,8 @@
 // The parts of the platform module that are the same everywhere.
 #include <cstdlib>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -22,7 +24,36 @@ std::mutex& ProcessFileLock() {
   return *lock;
 }
 
+struct TemporaryFiles {
+  std::mutex lock;
+  std::vector<std::string> paths;
+};
+
+TemporaryFiles& Temporaries() {
+  static TemporaryFiles* files = new TemporaryFiles;  // used until the process ends
+  return *files;
+}
+
 }  // namespace
+
+void RegisterTemporaryFile(const std::string& windowsPath) {
+  TemporaryFiles& files = Temporaries();
+  std::lock_guard<std::mutex> hold(files.lock);
+  files.paths.push_back(windowsPath);
+}
+
+void ForgetTemporaryFile(const std::string& windowsPath) {
+  TemporaryFiles& files = Temporaries();
+  std::lock_guard<std::mutex> hold(files.lock);
+  std::erase(files.paths, windowsPath);
+}
+
+void RemoveTemporaryFiles() {
+  TemporaryFiles& files = Temporaries();
+  std::lock_guard<std::mutex> hold(files.lock);
+  for (const std::string& path : files.paths) DeleteProgramFile(path);
+  files.paths.clear();
+}
 
 bool ProgramFileLock::Lock(const std::string& windowsPath) {
   Unlock();

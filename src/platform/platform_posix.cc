@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 
@@ -40,7 +41,11 @@ std::FILE* OpenForWriting(const std::string& windowsPath) {
 }
 
 void DeleteProgramFile(const std::string& windowsPath) {
-  std::remove(MapPath(windowsPath).c_str());
+  // A folder, FIFO or device of that name is not the program's file.
+  std::string path = MapPath(windowsPath);
+  struct stat info;
+  if (lstat(path.c_str(), &info) != 0) return;
+  if (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) unlink(path.c_str());
 }
 
 std::string LocalTimeOfDay() {
@@ -52,7 +57,11 @@ std::string LocalTimeOfDay() {
   return text;
 }
 
-void SetBinaryStdout() {}
+void SetBinaryStdout() {
+  // A reader that went away makes the write fail instead of killing the
+  // process, so the run can end with its own exit code.
+  std::signal(SIGPIPE, SIG_IGN);
+}
 
 unsigned long CurrentProcessId() { return static_cast<unsigned long>(getpid()); }
 

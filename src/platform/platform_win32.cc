@@ -6,6 +6,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/platform.h"
@@ -32,7 +33,20 @@ std::FILE* OpenForReading(const std::string& windowsPath) {
 }
 
 std::FILE* OpenForWriting(const std::string& windowsPath) {
-  return std::fopen(windowsPath.c_str(), "wb");
+  // Shared for deletion, so that the ending of the process can remove a
+  // temporary file that another thread is still writing.
+  HANDLE file = CreateFileA(windowsPath.c_str(), GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  int fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(file), _O_WRONLY | _O_BINARY);
+  if (fd == -1) {
+    CloseHandle(file);
+    return nullptr;
+  }
+  std::FILE* f = _fdopen(fd, "wb");
+  if (f == nullptr) _close(fd);
+  return f;
 }
 
 void DeleteProgramFile(const std::string& windowsPath) { DeleteFileA(windowsPath.c_str()); }

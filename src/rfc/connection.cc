@@ -41,11 +41,15 @@ int DecimalValue(const std::string& text) {
 char* TextOrNull(std::string& text) { return text.empty() ? nullptr : text.data(); }
 
 // Copies the whole source stream to the target; false on a read or write
-// fault.
+// fault, and for a source of more than kMaxDestinationFileBytes (a file that
+// keeps growing is no destination file).
 bool CopyStream(std::FILE* source, std::FILE* target) {
   char buffer[4096];
   std::size_t got;
+  std::size_t copied = 0;
   while ((got = std::fread(buffer, 1, sizeof buffer, source)) > 0) {
+    copied += got;
+    if (copied > kMaxDestinationFileBytes) return false;
     if (std::fwrite(buffer, 1, got, target) != got) return false;
   }
   return std::ferror(source) == 0;
@@ -58,13 +62,17 @@ bool CopyStream(std::FILE* source, std::FILE* target) {
 bool ReplaceSapRfcIni(std::FILE* source) {
   const std::string temporary =
       std::string(kSapRfcIni) + "." + std::to_string(CurrentProcessId()) + ".tmp";
+  // Whichever ending of the process comes first while the copy is on its
+  // way removes it.
+  RegisterTemporaryFile(temporary);
   std::FILE* target = OpenForWriting(temporary);
   bool copied = target != nullptr && CopyStream(source, target);
   std::fclose(source);
   if (target != nullptr && std::fclose(target) != 0) copied = false;
-  if (copied && ReplaceProgramFile(temporary, kSapRfcIni)) return true;
-  DeleteProgramFile(temporary);
-  return false;
+  bool replaced = copied && ReplaceProgramFile(temporary, kSapRfcIni);
+  if (!replaced) DeleteProgramFile(temporary);
+  ForgetTemporaryFile(temporary);
+  return replaced;
 }
 
 void ReleaseLock(void* lock) { static_cast<ProgramFileLock*>(lock)->Unlock(); }

@@ -4,6 +4,7 @@
 #ifndef QUILLMARK_RFC_CONNECTION_H_
 #define QUILLMARK_RFC_CONNECTION_H_
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -12,6 +13,10 @@
 #include "rfc/rfc_library.h"
 
 namespace qm {
+
+// A SapRfc.<DEST> of more than this many bytes is not copied: the open
+// counts as failed.
+inline constexpr std::size_t kMaxDestinationFileBytes = 1024 * 1024;
 
 // The connection texts and records handed to RfcOpen, loaded afresh from a
 // SystemEntry at every open. The records point into the strings, so the

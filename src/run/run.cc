@@ -31,11 +31,14 @@ std::string SapRfcLine(const std::string& destination) {
 
 int RunProgram(const std::vector<std::string>& args, Console& console, RunState& state) {
   SetBinaryStdout();
+  // The limit counts from the process start, the default one until the
+  // settings file has been read, whatever that file holds.
+  SetTimeLimit(state, kDefaultTimeoutSeconds);
+  StartWatchdog(state, console);
+  ProgramSettings settings = ReadSettingsFile();
+  SetTimeLimit(state, settings.timeoutSeconds);
   RunSettings run;
   std::string error;
-  ProgramSettings settings = ReadSettingsFile();
-  state.timeoutSeconds = settings.timeoutSeconds;
-  StartWatchdog(state, console);
   if (!ReadCommandLine(args, LocalTimeOfDay(), settings.outputMode, &run, &error)) {
     return ErrorExit(console, error);
   }

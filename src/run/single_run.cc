@@ -49,6 +49,8 @@ int PrintResult(const RunSettings& run, const SystemEntry& entry, const ProcessF
                                         readings.message, readings.channels);
   console.TakeForEnd();
   console.Write(document);
+  // A document that did not arrive is no success: the trace file stays.
+  if (!console.Delivered()) return kExitError;
   DeleteProgramFile(kTraceFile);
   if (run.showBanner) {
     console.Write("\n* " + LocalTimeOfDay() + " SAP " + kProgramName + " now processed...\n");

@@ -1,5 +1,7 @@
 #include "run/time_limit.h"
 
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "platform/platform.h"
@@ -16,13 +18,31 @@ constexpr std::size_t kWatchdogStackBytes = 256 * 1024;
 struct Watchdog {
   const RunState* state;
   Console* console;
-  std::chrono::steady_clock::time_point deadline;
 };
 
+// Signalled under OutputLock() when the limit changes. Never destroyed: the
+// watchdog waits on it until the process ends.
+std::condition_variable_any& LimitChanged() {
+  static auto* changed = new std::condition_variable_any;
+  return *changed;
+}
+
+// Waits until the limit in force has passed since the start (a limit of 0
+// waits for a change), then ends the process.
 void RunWatchdog(void* context) {
   const Watchdog* watchdog = static_cast<const Watchdog*>(context);
-  std::this_thread::sleep_until(watchdog->deadline);
-  EndOnTimeout(*watchdog->state, *watchdog->console);
+  const RunState& state = *watchdog->state;
+  std::unique_lock<std::recursive_mutex> hold(OutputLock());
+  for (;;) {
+    if (state.timeoutSeconds == 0) {
+      LimitChanged().wait(hold);
+      continue;
+    }
+    auto deadline = state.start + std::chrono::seconds(state.timeoutSeconds);
+    if (std::chrono::steady_clock::now() >= deadline) break;
+    LimitChanged().wait_until(hold, deadline);
+  }
+  EndOnTimeout(state, *watchdog->console);
 }
 
 }  // namespace
@@ -56,11 +76,15 @@ void EndOnTimeout(const RunState& state, Console& console) {
 }
 
 void StartWatchdog(const RunState& state, Console& console) {
-  if (state.timeoutSeconds == 0) return;
   // Lives as long as the thread, which may outlive every caller.
-  auto* watchdog =
-      new Watchdog{&state, &console, state.start + std::chrono::seconds(state.timeoutSeconds)};
+  auto* watchdog = new Watchdog{&state, &console};
   if (!StartDetachedThread(RunWatchdog, watchdog, kWatchdogStackBytes)) delete watchdog;
+}
+
+void SetTimeLimit(RunState& state, unsigned long seconds) {
+  std::lock_guard<std::recursive_mutex> hold(OutputLock());
+  state.timeoutSeconds = seconds;
+  LimitChanged().notify_all();
 }
 
 }  // namespace qm

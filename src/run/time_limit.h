@@ -31,10 +31,14 @@ TimeoutEnding TimeoutEndingFor(const RunState& state);
 // and ends with its exit code.
 [[noreturn]] void EndOnTimeout(const RunState& state, Console& console);
 
-// Starts the watchdog thread that calls EndOnTimeout once state.timeoutSeconds
-// have passed since state.start. Does nothing when the limit is 0. state and
-// console must live until the process ends.
+// Starts the watchdog thread that calls EndOnTimeout once the limit in force
+// (state.timeoutSeconds; 0: none for now) has passed since state.start.
+// state and console must live until the process ends.
 void StartWatchdog(const RunState& state, Console& console);
+
+// Changes the limit in force; the watchdog counts the new one from
+// state.start (a limit already passed ends the run at once).
+void SetTimeLimit(RunState& state, unsigned long seconds);
 
 }  // namespace qm
 

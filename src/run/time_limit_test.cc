@@ -144,7 +144,7 @@ TEST(WatchdogDeathTest, AnEndingThatTookTheConsoleFirstKeepsItsExitCode) {
       ::testing::ExitedWithCode(0), "");
 }
 
-TEST(WatchdogDeathTest, NoLimitStartsNoWatchdog) {
+TEST(WatchdogDeathTest, NoLimitEndsNothing) {
   EXPECT_EXIT(
       {
         static RunState state;
@@ -156,6 +156,26 @@ TEST(WatchdogDeathTest, NoLimitStartsNoWatchdog) {
         FlushAndExit(5);
       },
       ::testing::ExitedWithCode(5), "");
+}
+
+// The limit may change after the watchdog started (the settings file is
+// read after it): a longer one postpones the end, 0 turns it off, one that
+// has passed already ends the run at once.
+TEST(WatchdogDeathTest, FollowsTheLimitInForce) {
+  EXPECT_EXIT(
+      {
+        static RunState state;
+        static StdoutConsole console;
+        state.start = std::chrono::steady_clock::now();
+        SetTimeLimit(state, 1);
+        StartWatchdog(state, console);
+        SetTimeLimit(state, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // past the first limit
+        SetTimeLimit(state, 1);                                        // passed already
+        std::this_thread::sleep_for(std::chrono::seconds(20));
+        FlushAndExit(9);
+      },
+      ::testing::ExitedWithCode(2), "");
 }
 
 }  // namespace
