@@ -70,31 +70,51 @@ void FuzzHintFile(const std::uint8_t* data, std::size_t size) {
 // Input: one byte choosing the variant (even: the profile's "# Gsng: " lines,
 // odd: a sensor's lines of the global file), for the sensor variant the
 // parameter text up to the first line feed, then the listing's bytes.
+// The entries of the listing: none holds a line feed or "#", none is longer
+// than the entry limit, and a listing with text has an entry.
+void RequireEntries(std::string_view bytes, ListingKind kind, const std::string& sensorWord,
+                    bool hasListing) {
+  ListingEntries entries(bytes, kind, sensorWord);
+  std::string entry;
+  bool any = false;
+  while (entries.Next(&entry)) {
+    any = true;
+    Require(entry.find_first_of("\n#") == std::string::npos, "an entry holds no line feed or #",
+            entry);
+    Require(entry.size() <= kMaxListingEntryLength, "an entry is cut to the limit");
+    RequireErrorDocument("Error 1011: " + entry);
+  }
+  Require(any == hasListing, "a listing with text has an entry, one without none");
+}
+
 void FuzzListing(const std::uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);
   bool sensorFile = (input.TakeByte() & 1) != 0;
   RunSettings run;
   if (!sensorFile) {
-    LineReader reader(input.TakeRest());
-    ReadProfileListing(reader, &run);
-    Require(run.globalServerListing.find('\n') == std::string::npos,
-            "the listing holds no line feed", run.globalServerListing);
+    std::string_view bytes = input.TakeRest();
+    LineReader reader(bytes);
+    RequireEntries(bytes, ListingKind::kProfileListing, "", ReadProfileListing(reader));
     return;
   }
   run.parameters = ParseParameters(input.TakeUntil('\n'));
   run.sensorName = run.parameters.rawText.substr(0, run.parameters.rawText.find(' '));
-  LineReader reader(input.TakeRest());
+  std::string sensorWord = run.parameters.sensorWord;
+  std::string_view bytes = input.TakeRest();
+  LineReader reader(bytes);
   std::string error;
-  if (!ReadSensorListing(reader, &run, &error)) {
+  bool hasListing = false;
+  if (!ReadSensorListing(reader, &run, &hasListing, &error)) {
     RequireErrorDocument(error);
     return;
   }
+  RequireEntries(bytes, ListingKind::kGlobalFile, sensorWord, hasListing);
   Require(run.globalItem.size() <= 90, "the item has at most 90 characters", run.globalItem);
   Require(
       run.listingKeyType >= ListingKeyType::kProfile && run.listingKeyType <= ListingKeyType::kSid,
       "a known key type");
   UseParameterText(run);
-  RequireErrorDocument("Error 1011: " + run.globalItem + " " + run.globalServerListing);
+  RequireErrorDocument("Error 1011: " + run.globalItem);
 }
 
 // Input: one byte for the policy (bit 0) and the read limit (bit 1: 199,

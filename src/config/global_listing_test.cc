@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/file_names.h"
 #include "platform/line_reader.h"
@@ -23,6 +24,15 @@ ListingKeyType KeyType(char digit) {
   const ListingKeyType types[] = {ListingKeyType::kProfile, ListingKeyType::kAlias,
                                   ListingKeyType::kHost, ListingKeyType::kSid};
   return types[digit - '1'];
+}
+
+// The entries of a listing, each followed by "#" again.
+std::string Walked(const std::string& bytes, ListingKind kind, const std::string& sensorWord) {
+  ListingEntries entries(bytes, kind, sensorWord);
+  std::string walked;
+  std::string entry;
+  while (entries.Next(&entry)) walked += entry + "#";
+  return walked;
 }
 
 ListingKind KindOf(const std::string& listingFile) {
@@ -48,10 +58,9 @@ TEST(ReadProfileListing, JoinsTheGsngLinesFromColumn21) {
        longText + "C.P00#"},
   };
   for (const Case& c : cases) {
-    RunSettings run;
     LineReader reader(c.bytes);
-    ReadProfileListing(reader, &run);
-    EXPECT_EQ(run.globalServerListing, c.listing) << c.name;
+    EXPECT_EQ(ReadProfileListing(reader), !c.listing.empty()) << c.name;
+    EXPECT_EQ(Walked(c.bytes, ListingKind::kProfileListing, ""), c.listing) << c.name;
   }
 }
 
@@ -119,11 +128,41 @@ TEST(ReadSensorListing, ReadsTheSensorsLines) {
     run.globalItem = "from start-up";
     LineReader reader(c.bytes);
     std::string error;
-    ASSERT_TRUE(ReadSensorListing(reader, &run, &error)) << error;
-    EXPECT_EQ(run.globalServerListing, c.listing);
+    bool hasListing = false;
+    ASSERT_TRUE(ReadSensorListing(reader, &run, &hasListing, &error)) << error;
+    EXPECT_EQ(hasListing, !c.listing.empty());
+    EXPECT_EQ(
+        Walked(c.bytes, ListingKind::kGlobalFile, ParseParameters(c.parameterText).sensorWord),
+        c.listing);
     EXPECT_EQ(run.globalItem, c.item);
     EXPECT_EQ(run.listingKeyType, KeyType(c.keyType));
     EXPECT_EQ(run.parameters.rawText, c.rawParameterText);
+  }
+}
+
+// Entries run across lines and up to the next "#"; an empty entry between
+// two "#" is one; the last needs none; a long one keeps only its start.
+TEST(ListingEntries, WalksEntriesAcrossLines) {
+  const std::string prefix = "# Gsng: CPU-Usage   ";
+  // An entry without "#" over many lines: 400 lines of 179 characters.
+  std::string hugeLines;
+  for (int i = 0; i < 400; ++i) hugeLines += prefix + std::string(179, 'x') + "\n";
+  struct Case {
+    std::string bytes;
+    std::vector<std::string> entries;
+  } cases[] = {
+      {prefix + "A.P00#B.P\n" + prefix + "00#\n", {"A.P00", "B.P00"}},
+      {prefix + "A##B\n", {"A", "", "B"}},
+      {prefix + "#\nrem\n" + prefix + "\n", {""}},
+      {"", {}},
+      {hugeLines + prefix + "#C#", {std::string(kMaxListingEntryLength, 'x'), "C"}},
+  };
+  for (const Case& c : cases) {
+    ListingEntries entries(c.bytes, ListingKind::kProfileListing, "");
+    std::vector<std::string> walked;
+    std::string entry;
+    while (entries.Next(&entry)) walked.push_back(entry);
+    EXPECT_EQ(walked, c.entries) << c.bytes.substr(0, 60);
   }
 }
 
@@ -155,7 +194,8 @@ TEST(ReadSensorListing, RefusesAWrongOrMissingSensorLine) {
     run.sensorName = c.sensorName;
     LineReader reader(c.bytes);
     std::string error;
-    EXPECT_FALSE(ReadSensorListing(reader, &run, &error));
+    bool hasListing = false;
+    EXPECT_FALSE(ReadSensorListing(reader, &run, &hasListing, &error));
     EXPECT_EQ(error, c.error);
   }
 }
@@ -192,6 +232,15 @@ class ReadGlobalListingTest : public ::testing::Test {
     return ok ? std::string("ok") : error;
   }
 
+  // The entries of the run's listing file, walked from the file.
+  std::string WalkedFile() {
+    ListingEntries entries(run_);
+    std::string walked;
+    std::string entry;
+    while (entries.Next(&entry)) walked += entry + "#";
+    return walked;
+  }
+
   fs::path dir_;
   RunSettings run_;
 };
@@ -220,12 +269,11 @@ TEST_F(ReadGlobalListingTest, ReopenFailureNamesTheVariant) {
 }
 
 TEST_F(ReadGlobalListingTest, ProfileVariantKeepsTheItemAndChecksInOrder) {
-  run_.globalServerListing = "left over#";
   run_.listingKeyType = ListingKeyType::kSid;
   run_.globalItem = "CPU-Usage";
   UseFile(kProfileListingFile, "# Gsng: PRD       : PRD.P00#\n");
   EXPECT_EQ(Read(), "ok");
-  EXPECT_EQ(run_.globalServerListing, "PRD.P00#");
+  EXPECT_EQ(WalkedFile(), "PRD.P00#");
   EXPECT_EQ(run_.listingKeyType, ListingKeyType::kProfile);
   EXPECT_EQ(run_.globalItem, "CPU-Usage");
 
@@ -255,7 +303,7 @@ TEST_F(ReadGlobalListingTest, GlobalFileChecksRunInOrder) {
     UseFile(kGlobalListingFile, c.bytes);
     EXPECT_EQ(Read(), c.result) << c.bytes;
   }
-  EXPECT_EQ(run_.globalServerListing, "P.P00#");
+  EXPECT_EQ(WalkedFile(), "P.P00#");
   EXPECT_EQ(run_.globalItem, "CPU-Usage");
   EXPECT_EQ(run_.listingKeyType, ListingKeyType::kSid);
   EXPECT_EQ(run_.parameters.rawText, "Item=CPU-Usage");

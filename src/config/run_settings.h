@@ -47,14 +47,16 @@ struct RunSettings {
   Parameters parameters;
   // Argument 2 as typed: the sensor name of a global-file run.
   std::string sensorName;
+  // The word that names the sensor of a global-file run: the first word of
+  // the command line's parameter text (kept when the sensor text replaces
+  // the parameters).
+  std::string listingSensorWord;
   // The run is driven by a global listing, and which one.
   bool globalMode = false;
   ListingKind listingKind = ListingKind::kNone;
   // The one reading a global run reports (at most 90 characters).
   std::string globalItem;
   OutputMode outputMode = OutputMode::kExeXml;
-  // Profile file names, each followed by "#".
-  std::string globalServerListing;
   ListingKeyType listingKeyType = ListingKeyType::kProfile;
   // A global run: systems measured at once, and the seconds a system may
   // take (0: no limit but the run's own), from Quillmark.ini.

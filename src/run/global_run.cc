@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "collect/readings.h"
+#include "config/global_listing.h"
 #include "config/system_entry.h"
 #include "output/document.h"
 #include "platform/line_reader.h"
@@ -41,16 +42,6 @@ struct WorkerShared {
   RfcAccess rfc;
   RunState* state = nullptr;  // main's, lives until the process ends
 };
-
-// Takes the next entry of the listing from `at` on: the text up to the next
-// "#", or to the end when none follows.
-std::string NextListingEntry(const std::string& listing, std::size_t* at) {
-  std::size_t end = listing.find('#', *at);
-  if (end == std::string::npos) end = listing.size();
-  std::string entry = listing.substr(*at, end - *at);
-  *at = end < listing.size() ? end + 1 : end;
-  return entry;
-}
 
 std::string ItemLabelFor(ListingKeyType keyType, const std::string& entry,
                          const SystemEntry& system) {
@@ -320,10 +311,10 @@ int RunGlobalListing(RunSettings& run, RfcAccess& rfc, Console& console, RunStat
   Scheduler scheduler(state, console, run.parallel, run.systemTimeoutSeconds);
   RfcEnvironmentRecord environment{RfcErrorHandlerEntry, nullptr};
 
-  const std::string& listing = run.globalServerListing;
-  std::size_t at = 0;
-  while (at < listing.size()) {
-    std::string entry = NextListingEntry(listing, &at);
+  // The listing is walked as it is read again: any size, one entry held.
+  ListingEntries listing(run);
+  std::string entry;
+  while (listing.Next(&entry)) {
     std::FILE* stream = OpenForReading(run.profileDirectory + entry);
     OutputHold hold(OutputLock());
     if (stream == nullptr) {

@@ -12,7 +12,8 @@
 
 namespace qm {
 
-// The run over run.globalServerListing; always returns exit code 0. Keeps
+// The run over the listing of run (checked by ReadGlobalListing); always
+// returns exit code 0. Keeps
 // `state` up to date (document opened, counts, system in hand) for the time
 // limit.
 int RunGlobalListing(RunSettings& run, RfcAccess& rfc, Console& console, RunState& state);
