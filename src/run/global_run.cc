@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <cstdio>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -151,24 +152,81 @@ bool MeasureSystem(WorkerShared& shared, ListedSystem& listed, const SystemEntry
   return measured;
 }
 
-// The worker of one system: measures it and records how it ended. A system
-// given up meanwhile keeps what the run decided.
-void RunWorker(std::shared_ptr<WorkerShared> shared, std::shared_ptr<ListedSystem> listed,
-               SystemEntry system, std::string itemLabel) {
-  SystemTurn turn(listed, shared->state);
+// One system's measurement, as a worker takes it up.
+struct Job {
+  std::shared_ptr<WorkerShared> shared;
+  std::shared_ptr<ListedSystem> listed;
+  SystemEntry system;
+  std::string itemLabel;
+};
+
+// Measures one system and records how it ended. A system given up
+// meanwhile keeps what the run decided.
+void RunJob(const Job& job) {
+  SystemTurn turn(job.listed, job.shared->state);
   SetThreadReportTurn(&turn);
   RfcEnvironmentRecord environment{RfcErrorHandlerEntry, nullptr};
-  shared->rfc.library->RfcEnvironment(&environment);
-  bool measured = MeasureSystem(*shared, *listed, system, itemLabel);
+  job.shared->rfc.library->RfcEnvironment(&environment);
+  bool measured = MeasureSystem(*job.shared, *job.listed, job.system, job.itemLabel);
+  SetThreadReportTurn(nullptr);
   OutputHold hold(OutputLock());
-  // A system given up meanwhile keeps what the run decided.
-  if (!listed->abandoned) {
-    listed->finished = true;
-    listed->processed = measured;
-    if (!measured) listed->channel.reset();
+  ListedSystem& listed = *job.listed;
+  if (!listed.abandoned) {
+    listed.finished = true;
+    listed.processed = measured;
+    if (!measured) listed.channel.reset();
   }
   SystemsChanged().notify_all();
 }
+
+// The worker threads: started as needed, then kept for the next system, so
+// a long listing starts no thread per system. A worker whose system was
+// given up comes back only when its call does; the slot goes to a new one.
+// Never destroyed: workers live until the process ends. Used under
+// OutputLock().
+class WorkerPool {
+ public:
+  static WorkerPool& Get() {
+    static auto* pool = new WorkerPool;
+    return *pool;
+  }
+
+  // Hands the job to an idle worker, or to a new one when none waits. The
+  // caller holds OutputLock().
+  void Submit(Job job) {
+    jobs_.push_back(std::move(job));
+    if (idle_ >= jobs_.size()) {
+      JobsWaiting().notify_one();
+    } else {
+      std::thread([this] { Work(); }).detach();
+    }
+  }
+
+ private:
+  static std::condition_variable_any& JobsWaiting() {
+    static auto* waiting = new std::condition_variable_any;
+    return *waiting;
+  }
+
+  void Work() {
+    OutputHold hold(OutputLock());
+    for (;;) {
+      while (jobs_.empty()) {
+        ++idle_;
+        JobsWaiting().wait(hold);
+        --idle_;
+      }
+      Job job = std::move(jobs_.front());
+      jobs_.pop_front();
+      hold.unlock();
+      RunJob(job);
+      hold.lock();
+    }
+  }
+
+  std::deque<Job> jobs_;
+  std::size_t idle_ = 0;
+};
 
 // Schedules the listed systems over the workers and prints them in listing
 // order. Every member is used under OutputLock().
@@ -341,8 +399,8 @@ int RunGlobalListing(RunSettings& run, RfcAccess& rfc, Console& console, RunStat
       scheduler.PrintFinished();
       continue;
     }
-    std::thread(RunWorker, shared, listed, system, ItemLabelFor(run.listingKeyType, entry, system))
-        .detach();
+    WorkerPool::Get().Submit(
+        {shared, listed, system, ItemLabelFor(run.listingKeyType, entry, system)});
   }
   OutputHold hold(OutputLock());
   scheduler.WaitForAll(hold);
