@@ -50,8 +50,31 @@ void RequireFieldLengths(const SystemEntry& entry) {
 }  // namespace
 
 void FuzzSettings(const std::uint8_t* data, std::size_t size) {
-  ProgramSettings settings = ParseSettings(AsText(data, size));
+  std::string_view bytes = AsText(data, size);
+  ProgramSettings settings = ParseSettingsFile(bytes);
   Require(OutputModeName(settings.outputMode) != nullptr, "the mode has a name");
+  Require(settings.parallel >= 1 && settings.parallel <= kMaxParallel, "1 to 64 workers");
+  // A NUL byte ends a line: what follows it on that line changes nothing.
+  std::size_t nul = bytes.find('\0');
+  if (nul != std::string_view::npos && bytes.size() <= kSettingsFileLimit) {
+    std::size_t lineEnd = bytes.find('\n', nul);
+    std::string cut(bytes.substr(0, nul));
+    if (lineEnd != std::string_view::npos) cut += bytes.substr(lineEnd);
+    ProgramSettings same = ParseSettingsFile(cut);
+    Require(same.outputMode == settings.outputMode &&
+                same.timeoutSeconds == settings.timeoutSeconds &&
+                same.rfcLibrary == settings.rfcLibrary && same.parallel == settings.parallel &&
+                same.systemTimeoutSeconds == settings.systemTimeoutSeconds,
+            "the rest of a line after a NUL byte is not read");
+  }
+  // Beyond the limit only whole lines within it count.
+  if (bytes.size() > kSettingsFileLimit) {
+    std::string_view within = bytes.substr(0, kSettingsFileLimit);
+    within =
+        within.substr(0, within.rfind('\n') == std::string_view::npos ? 0 : within.rfind('\n') + 1);
+    Require(ParseSettings(within).timeoutSeconds == settings.timeoutSeconds,
+            "a line not ended within the limit is left out");
+  }
 }
 
 void FuzzHintFile(const std::uint8_t* data, std::size_t size) {

@@ -113,20 +113,28 @@ ProgramSettings ParseSettings(std::string_view bytes) {
   return Finish(builder);
 }
 
-ProgramSettings ReadSettingsFile() {
-  std::string bytes;
-  switch (ReadWholeFile(kSettingsFile, kSettingsFileLimit, &bytes)) {
-    case FileRead::kRead:
-      break;
-    case FileRead::kTooLarge:
-      // The line the limit cut through was not ended within it.
-      bytes.erase(bytes.rfind('\n') == std::string::npos ? 0 : bytes.rfind('\n') + 1);
-      break;
-    case FileRead::kCannotOpen:
-    case FileRead::kReadFailed:
-      return ProgramSettings();
+ProgramSettings ParseSettingsFile(std::string_view bytes) {
+  if (bytes.size() > kSettingsFileLimit) {
+    // The line the limit cuts through was not ended within it.
+    bytes = bytes.substr(0, kSettingsFileLimit);
+    std::size_t lastEnd = bytes.rfind('\n');
+    bytes = bytes.substr(0, lastEnd == std::string_view::npos ? 0 : lastEnd + 1);
   }
   return ParseSettings(bytes);
+}
+
+ProgramSettings ReadSettingsFile() {
+  // One byte beyond the limit tells a file that ends there from a longer one.
+  std::string bytes;
+  switch (ReadWholeFile(kSettingsFile, kSettingsFileLimit + 1, &bytes)) {
+    case FileRead::kRead:
+    case FileRead::kTooLarge:
+      return ParseSettingsFile(bytes);
+    case FileRead::kCannotOpen:
+    case FileRead::kReadFailed:
+      break;
+  }
+  return ProgramSettings();
 }
 
 }  // namespace qm

@@ -52,6 +52,10 @@ struct ProgramSettings {
 // Velkira, Zephanor, Quenrik, Hollent, so the last of that order wins.
 ProgramSettings ParseSettings(std::string_view bytes);
 
+// The settings of a file's bytes as ReadSettingsFile takes them: at most
+// kSettingsFileLimit bytes, a line not ended within them left out.
+ProgramSettings ParseSettingsFile(std::string_view bytes);
+
 // Reads Quillmark.ini from the working directory, at most
 // kSettingsFileLimit bytes; a missing or unreadable file, or one that is no
 // regular file, counts as empty.
