@@ -1,0 +1,289 @@
+// The classic opens on top of RfcOpenConnection: the parameters of an
+// options record, or of a connect string and the destination's entry of
+// SapRfc.ini, converted to the SDK's UTF-16 parameter array.
+#include "rfc/nwrfc_logon.h"
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+#include "platform/file_names.h"
+#include "platform/platform.h"
+#include "rfc/nwrfc_state.h"
+#include "rfc/nwrfc_texts.h"
+
+namespace qm {
+namespace {
+
+using nwrfc::SdkError;
+using nwrfc::State;
+using nwrfc::TextOrEmpty;
+
+// The program pads user and password with blanks to a fixed width; only
+// that padding is removed, so a longer text passed whole stays as it is.
+std::string WithoutPadding(std::string_view text, std::size_t width) {
+  if (text.size() > width) return std::string(text);
+  std::size_t end = text.size();
+  while (end > 0 && text[end - 1] == ' ') --end;
+  return std::string(text.substr(0, end));
+}
+
+std::string TwoDigits(int number) {
+  std::string digits = std::to_string(number);
+  return number >= 0 && number < 10 ? "0" + digits : digits;
+}
+
+void AddParameter(ConnectionParameters* parameters, const char* name, std::string_view value) {
+  if (!value.empty()) parameters->emplace_back(name, std::string(value));
+}
+
+// ---------------------------------------------------------------------------
+// Connect string and SapRfc.ini.
+
+std::string_view TrimBlanks(std::string_view text) {
+  std::size_t begin = 0, end = text.size();
+  while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
+  while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
+  return text.substr(begin, end - begin);
+}
+
+std::string UpperCase(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
+constexpr const char* kConnectKeys[] = {"CLIENT=", "USER=", "PASSWD=", "LANG=", "DEST="};
+
+// The key of the connect string that starts at `at`, or null.
+const char* ConnectKeyAt(std::string_view connect, std::size_t at) {
+  for (const char* key : kConnectKeys) {
+    if (connect.substr(at, std::strlen(key)) == key) return key;
+  }
+  return nullptr;
+}
+
+// The connect string's fields by key ("CLIENT=" ...). A field runs to the
+// next blank that is followed by a key, so values keep their blanks.
+std::map<std::string, std::string> ParseConnectString(std::string_view connect) {
+  std::map<std::string, std::string> fields;
+  std::size_t at = 0;
+  while (at < connect.size()) {
+    const char* key = ConnectKeyAt(connect, at);
+    std::size_t end = at;
+    while (end < connect.size() && !(connect[end] == ' ' && ConnectKeyAt(connect, end + 1))) ++end;
+    if (key != nullptr) {
+      std::size_t valueAt = at + std::strlen(key);
+      fields[key] = std::string(connect.substr(valueAt, end - valueAt));
+    }
+    at = end + 1;
+  }
+  return fields;
+}
+
+// The entry of SapRfc.ini for `dest`: KEY=VALUE lines from its DEST= line
+// to the next DEST= line, keys upper-cased, blanks around key and value
+// and a trailing CR removed; blank lines and lines starting with "*" or "#"
+// skipped. False when there is no such entry.
+bool FindSapRfcEntry(std::string_view ini, std::string_view dest,
+                     std::map<std::string, std::string>* entry) {
+  bool inEntry = false, found = false;
+  std::size_t at = 0;
+  while (at < ini.size()) {
+    std::size_t end = ini.find('\n', at);
+    if (end == std::string_view::npos) end = ini.size();
+    std::string_view line = ini.substr(at, end - at);
+    at = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    line = TrimBlanks(line);
+    if (line.empty() || line[0] == '*' || line[0] == '#') continue;
+    std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    std::string key = UpperCase(TrimBlanks(line.substr(0, equals)));
+    std::string_view value = TrimBlanks(line.substr(equals + 1));
+    if (key == "DEST") {
+      if (found) break;
+      inEntry = value == dest;
+      found = inEntry;
+    }
+    if (inEntry) (*entry)[key] = std::string(value);
+  }
+  return found;
+}
+
+std::string ValueOf(const std::map<std::string, std::string>& fields, const std::string& key) {
+  auto found = fields.find(key);
+  return found != fields.end() ? found->second : std::string();
+}
+
+// ---------------------------------------------------------------------------
+// Opening.
+
+// The SDK parameters as UTF-16 texts and the array that points into them.
+struct SdkParameters {
+  std::vector<std::u16string> texts;
+  std::vector<RFC_CONNECTION_PARAMETER> array;
+
+  explicit SdkParameters(const ConnectionParameters& parameters) {
+    texts.reserve(parameters.size() * 2);
+    for (const auto& [name, value] : parameters) {
+      texts.push_back(Latin1ToUtf16(name));
+      texts.push_back(Latin1ToUtf16(value));
+    }
+    for (std::size_t i = 0; i < texts.size(); i += 2) {
+      array.push_back(RFC_CONNECTION_PARAMETER{texts[i].c_str(), texts[i + 1].c_str()});
+    }
+  }
+};
+
+RfcHandle AddConnection(RFC_CONNECTION_HANDLE sdk, const SdkError* logonFault) {
+  nwrfc::AdapterState& state = State();
+  RfcHandle handle = state.nextHandle++;
+  nwrfc::Connection& connection = state.connections[handle];
+  connection.sdk = sdk;
+  if (logonFault != nullptr) {
+    connection.logonFailed = true;
+    connection.logonFault = *logonFault;
+  }
+  return handle;
+}
+
+// An open that failed: the trace file and the last error get the reason.
+RfcHandle FailOpen(std::string_view key, std::string_view message, RfcErrorInfo* error) {
+  nwrfc::AppendTrace(message);
+  nwrfc::SetLastError(key, message);
+  if (error != nullptr) *error = State().lastError;
+  return 0;
+}
+
+RFC_CONNECTION_HANDLE OpenSdkConnection(const ConnectionParameters& parameters, SdkError* error) {
+  SdkParameters sdk(parameters);
+  RFC_ERROR_INFO info{};
+  RFC_CONNECTION_HANDLE connection = State().api.RfcOpenConnection(
+      sdk.array.data(), static_cast<unsigned>(sdk.array.size()), &info);
+  if (connection == nullptr) *error = nwrfc::ErrorOf(info);
+  return connection;
+}
+
+}  // namespace
+
+ConnectionParameters OptionsParameters(const RfcOptionsRecord& options) {
+  ConnectionParameters parameters;
+  const char* host = nullptr;
+  if (options.mode == 1) {
+    const auto* gateway = static_cast<const RfcGatewayRecord*>(options.connection);
+    if (gateway != nullptr && gateway->gatewayHost != nullptr) {
+      host = gateway->gatewayHost;
+      AddParameter(&parameters, "gwhost", host);
+      AddParameter(&parameters, "gwserv", TextOrEmpty(gateway->gatewayService));
+    }
+  } else {
+    const auto* server = static_cast<const RfcServerRecord*>(options.connection);
+    if (server != nullptr && server->hostname != nullptr) {
+      host = server->hostname;
+      AddParameter(&parameters, "ashost", host);
+      AddParameter(&parameters, "sysnr", TwoDigits(server->sysnr));
+      AddParameter(&parameters, "gwhost", TextOrEmpty(server->gatewayHost));
+      AddParameter(&parameters, "gwserv", TextOrEmpty(server->gatewayService));
+    }
+  }
+  // No server: the destination names the system.
+  if (host == nullptr) AddParameter(&parameters, "dest", TextOrEmpty(options.destination));
+  AddParameter(&parameters, "client", TextOrEmpty(options.client));
+  AddParameter(&parameters, "user", WithoutPadding(TextOrEmpty(options.user), 12));
+  AddParameter(&parameters, "passwd", WithoutPadding(TextOrEmpty(options.password), 10));
+  AddParameter(&parameters, "lang", TextOrEmpty(options.language));
+  return parameters;
+}
+
+bool ConnectStringParameters(std::string_view connect, std::string_view sapRfcIni,
+                             ConnectionParameters* parameters, std::string* error) {
+  std::map<std::string, std::string> fields = ParseConnectString(connect);
+  std::string dest = ValueOf(fields, "DEST=");
+  std::map<std::string, std::string> entry;
+  if (!FindSapRfcEntry(sapRfcIni, dest, &entry)) {
+    *error = "SapRfc.ini has no entry DEST=" + dest;
+    return false;
+  }
+  std::string type = UpperCase(ValueOf(entry, "TYPE"));
+  const char* server = type == "A" ? "ASHOST" : type == "B" ? "MSHOST" : nullptr;
+  if (server == nullptr) {
+    *error = "SapRfc.ini entry DEST=" + dest + ": TYPE=" + ValueOf(entry, "TYPE") +
+             " is not supported (A or B)";
+    return false;
+  }
+  if (ValueOf(entry, server).empty()) {
+    *error = "SapRfc.ini entry DEST=" + dest + ": " + server + " is missing";
+    return false;
+  }
+  parameters->clear();
+  if (type == "A") {
+    AddParameter(parameters, "ashost", ValueOf(entry, "ASHOST"));
+    AddParameter(parameters, "sysnr", ValueOf(entry, "SYSNR"));
+  } else {
+    AddParameter(parameters, "mshost", ValueOf(entry, "MSHOST"));
+    AddParameter(parameters, "msserv", ValueOf(entry, "MSSERV"));
+    AddParameter(parameters, "sysid", ValueOf(entry, "R3NAME"));
+    AddParameter(parameters, "group", ValueOf(entry, "GROUP"));
+  }
+  AddParameter(parameters, "gwhost", ValueOf(entry, "GWHOST"));
+  AddParameter(parameters, "gwserv", ValueOf(entry, "GWSERV"));
+  AddParameter(parameters, "client", ValueOf(fields, "CLIENT="));
+  AddParameter(parameters, "user", ValueOf(fields, "USER="));
+  AddParameter(parameters, "passwd", ValueOf(fields, "PASSWD="));
+  AddParameter(parameters, "lang", ValueOf(fields, "LANG="));
+  return true;
+}
+
+namespace nwrfc {
+
+RfcHandle AdapterOpen(RfcOptionsRecord* options) {
+  if (options == nullptr) return FailOpen("RfcOpen", "no connection options", nullptr);
+  SdkError error;
+  RFC_CONNECTION_HANDLE connection = OpenSdkConnection(OptionsParameters(*options), &error);
+  if (connection != nullptr) return AddConnection(connection, nullptr);
+  // The classic library checks the logon at the first call: the connection
+  // is there, and its first receive reports the fault.
+  if (error.code == RFC_LOGON_FAILURE) return AddConnection(nullptr, &error);
+  return FailOpen(error.key, error.message, nullptr);
+}
+
+RfcHandle AdapterOpenEx(const char* connect, RfcErrorInfo* errorInfo) {
+  std::string ini;
+  if (std::FILE* file = OpenForReading(kSapRfcIni)) {
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) ini.append(buffer, n);
+    std::fclose(file);
+  }
+  ConnectionParameters parameters;
+  std::string problem;
+  if (!ConnectStringParameters(TextOrEmpty(connect), ini, &parameters, &problem)) {
+    return FailOpen("RfcOpenEx", problem, errorInfo);
+  }
+  SdkError error;
+  RFC_CONNECTION_HANDLE connection = OpenSdkConnection(parameters, &error);
+  if (connection == nullptr) return FailOpen(error.key, error.message, errorInfo);
+  return AddConnection(connection, nullptr);
+}
+
+Connection* FindConnection(RfcHandle handle) {
+  auto& connections = State().connections;
+  auto found = connections.find(handle);
+  return found != connections.end() ? &found->second : nullptr;
+}
+
+void AdapterClose(RfcHandle handle) {
+  Connection* connection = FindConnection(handle);
+  if (connection == nullptr) return;
+  if (connection->sdk != nullptr) {
+    RFC_ERROR_INFO ignored{};
+    State().api.RfcCloseConnection(connection->sdk, &ignored);
+  }
+  State().connections.erase(handle);
+}
+
+}  // namespace nwrfc
+}  // namespace qm
