@@ -53,6 +53,12 @@ bool FindNwRfcApi(SharedLibrary library, NwRfcApi* api, std::string* missing) {
   all &= Find(library, "RfcGetRowCount", &api->RfcGetRowCount, &first);
   all &= Find(library, "RfcMoveTo", &api->RfcMoveTo, &first);
   all &= Find(library, "RfcGetVersion", &api->RfcGetVersion, &first);
+  all &= Find(library, "RfcGetParameterDescByName", &api->RfcGetParameterDescByName, &first);
+  all &= Find(library, "RfcGetFieldDescByName", &api->RfcGetFieldDescByName, &first);
+  all &= Find(library, "RfcGetInt8", &api->RfcGetInt8, &first);
+  all &= Find(library, "RfcGetFloat", &api->RfcGetFloat, &first);
+  all &= Find(library, "RfcGetString", &api->RfcGetString, &first);
+  all &= Find(library, "RfcGetNum", &api->RfcGetNum, &first);
   if (missing != nullptr) *missing = first;
   return all;
 }

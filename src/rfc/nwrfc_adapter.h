@@ -29,6 +29,12 @@ struct NwRfcApi {
   RfcGetRowCountFunction RfcGetRowCount = nullptr;
   RfcMoveToFunction RfcMoveTo = nullptr;
   RfcGetVersionFunction RfcGetVersion = nullptr;
+  RfcGetParameterDescByNameFunction RfcGetParameterDescByName = nullptr;
+  RfcGetFieldDescByNameFunction RfcGetFieldDescByName = nullptr;
+  RfcGetInt8Function RfcGetInt8 = nullptr;
+  RfcGetFloatFunction RfcGetFloat = nullptr;
+  RfcGetStringFunction RfcGetString = nullptr;
+  RfcGetNumFunction RfcGetNum = nullptr;
 };
 
 // Finds every function of NwRfcApi in a loaded library; false with

@@ -258,6 +258,117 @@ TEST_F(NwRfcAdapterTest, OutcomesBecomeClassicResults) {
   EXPECT_TRUE(handlerCalls.empty());
 }
 
+// Rows of the stand-in's CSV form, for the systems that retype fields.
+const std::string kTypedRowsHeader =
+    "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES,PROC_ID\n";
+const std::string kPlainRows = kTypedRowsHeader +
+                               "prdadm,dw.sapPRD,1250,\"  987654\",812000,402000,77\n"
+                               "root,sshd,-3,\"      -7\",0,2147483647,8\n";
+
+// Every field type the system may describe gives the rows the stand-in
+// gives for the plain figures: integers of every size, NUM, CHAR, STRING,
+// packed and floating numbers (decimals cut toward zero), decimal floats.
+TEST_F(NwRfcAdapterTest, FieldsAreReadByTheirDescribedTypes) {
+  WriteFileBytes("plain.csv", kPlainRows);
+  struct {
+    std::string fieldTypes;
+    std::string rows;
+  } cases[] = {
+      {"TOP_SINGLE-CPU_TIME:BCD(8,0) TOP_SINGLE-RES_SIZE:INT8 TOP_SINGLE-CPU_UTIL:FLOAT",
+       "prdadm,dw.sapPRD,1250.9,987654,812000,402000,77\n"
+       "root,sshd,-3.99,-7,0,2147483647,8\n"},
+      {"TOP_SINGLE-PRIV_PAGES:DECF34 TOP_SINGLE-RES_SIZE:DECF16 TOP_SINGLE-CPU_TIME:DECF16",
+       "prdadm,dw.sapPRD,1250,9.87654E+5,812000.5,4.02E5,77\n"
+       "root,sshd,-3,-7.9,0,2147483647.25,8\n"},
+      {"TOP_SINGLE-CPU_UTIL:CHAR(10) TOP_SINGLE-USERNAME:STRING TOP_SINGLE-COMMAND:CHAR(40) "
+       "TOP_SINGLE-CPU_TIME:INT TOP_SINGLE-PROC_ID:NUM(10)",
+       "prdadm,dw.sapPRD,\" 1250 \",987654,812000,402000,77\n"
+       "root,sshd,-3,-7,0,2147483647,8\n"},
+      {"TOP_SINGLE-CPU_UTIL:INT2 TOP_SINGLE-PROC_ID:INT1 TOP_SINGLE-CPU_TIME:BCD(6,2) "
+       "TOP_SINGLE-RES_SIZE:NUM(8) TOP_SINGLE-PRIV_PAGES:STRING",
+       "prdadm,dw.sapPRD,1250,987654.99,00812000,402000,77\n"
+       "root,sshd,-3,-7.5,0,2147483647,8\n"},
+  };
+  WriteFileBytes("land.ini", "[PLAIN]\nhost = plain\nsysnr = 0\ntop = plain.csv\n");
+  const RfcLibrary& standIn = *RfcSimLibrary();
+  CallResult expected = Call(standIn, Open(standIn, "plain", 0), true);
+  ASSERT_EQ(expected.result, 0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fieldTypes);
+    WriteFileBytes("typed.csv", kTypedRowsHeader + c.rows);
+    WriteFileBytes("land.ini", "[TYPED]\nhost = typed\nsysnr = 0\ntop = typed.csv\nfield_types = " +
+                                   c.fieldTypes + "\n");
+    fakeReset_();
+    CallResult got = Call(*library_, Open(*library_, "typed", 0), true);
+    ASSERT_EQ(got.result, 0) << LastError(*library_).message;
+    EXPECT_TRUE(got.rows == expected.rows);
+  }
+  EXPECT_FALSE(fs::exists("Dev_Rfc.Trc"));
+}
+
+// A reading whose value cannot be delivered exactly fails the receive with
+// result 1, no rows and a trace text naming structure, field, type and
+// value; other fields keep 0 or blanks in the same case.
+TEST_F(NwRfcAdapterTest, ReadingThatCannotBeDeliveredFailsTheReceive) {
+  struct {
+    std::string keys;
+    std::string row;
+    std::string trace;
+  } cases[] = {
+      {"missing_fields = TOP_SINGLE-RES_SIZE", "prdadm,dw.sap,1,\"       1\",1,1,1",
+       "TOP_SINGLE-RES_SIZE: the system does not describe this field"},
+      {"field_types = TOP_SINGLE-CPU_UTIL:CHAR", "prdadm,dw.sap,x7,\"       1\",1,1,1",
+       "TOP_SINGLE-CPU_UTIL: CHAR value 'x7' is not a number"},
+      {"field_types = TOP_SINGLE-RES_SIZE:INT8", "prdadm,dw.sap,1,\"       1\",4294967296,1,1",
+       "TOP_SINGLE-RES_SIZE: INT8 value 4294967296 does not fit 4 bytes"},
+      {"field_types = TOP_SINGLE-CPU_TIME:BCD(8,0)", "prdadm,dw.sap,1,123456789,1,1,1",
+       "TOP_SINGLE-CPU_TIME: BCD value 123456789 does not fit 8 characters"},
+      {"field_types = TOP_SINGLE-PRIV_PAGES:FLOAT", "prdadm,dw.sap,1,1,1,-3e9,1",
+       "TOP_SINGLE-PRIV_PAGES: FLOAT value -3000000000 does not fit 4 bytes"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keys);
+    fs::remove("Dev_Rfc.Trc");
+    // The first row is good, so a receive that fails later takes it back.
+    WriteFileBytes("typed.csv", kTypedRowsHeader + "root,sshd,0,0,0,0,0\n" + c.row + "\n");
+    WriteFileBytes("land.ini",
+                   "[TYPED]\nhost = typed\nsysnr = 0\ntop = typed.csv\n" + c.keys + "\n");
+    fakeReset_();
+    CallResult got = Call(*library_, Open(*library_, "typed", 0), true);
+    EXPECT_EQ(got.result, 1);
+    EXPECT_TRUE(got.rows.empty());
+    EXPECT_EQ(TraceErrors(), std::vector<std::string>{c.trace});
+    EXPECT_STREQ(LastError(*library_).key, "RfcReceive");
+    EXPECT_STREQ(LastError(*library_).message, c.trace.c_str());
+  }
+  // Fields the readings do not use: 0 when missing or beyond their width.
+  WriteFileBytes("typed.csv", kTypedRowsHeader + "root,sshd,5,1,1,1,4294967296\n");
+  WriteFileBytes("land.ini",
+                 "[TYPED]\nhost = typed\nsysnr = 0\ntop = typed.csv\n"
+                 "missing_fields = TOP_SINGLE-PRIORITY\nfield_types = TOP_SINGLE-PROC_ID:INT8\n");
+  fakeReset_();
+  CallResult got = Call(*library_, Open(*library_, "typed", 0), true);
+  ASSERT_EQ(got.result, 0);
+  ASSERT_EQ(got.rows.size(), 68u);
+  std::int32_t procId = -1, cpuUtil = -1;
+  std::memcpy(&procId, got.rows.data() + 8, 4);
+  std::memcpy(&cpuUtil, got.rows.data() + 44, 4);
+  EXPECT_EQ(procId, 0);
+  EXPECT_EQ(cpuUtil, 5);
+}
+
+// A function module the system does not have: the SDK's metadata lookup
+// raises FU_NOT_FOUND, an exception for the program.
+TEST_F(NwRfcAdapterTest, MissingFunctionModuleIsAnException) {
+  WriteFileBytes("land.ini", "[S]\nhost = s\nsysnr = 0\nGET_TOP_SINGLE = missing\n");
+  RfcHandle handle = Open(*library_, "s", 0);
+  CallResult got = Call(*library_, handle, true);
+  EXPECT_EQ(got.result, 2);
+  EXPECT_EQ(got.exception, "FU_NOT_FOUND");
+  EXPECT_EQ(Call(*library_, handle, false).result, 0);
+  EXPECT_FALSE(fs::exists("Dev_Rfc.Trc"));
+}
+
 // Bad row data fails the call like a communication failure, as the
 // stand-in's receive does.
 TEST_F(NwRfcAdapterTest, BadRowDataIsAFailureWithItsTraceText) {

@@ -1,10 +1,12 @@
 #include "rfc/nwrfc_calls.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "rfc/nwrfc_fields.h"
 #include "rfc/nwrfc_logon.h"
 #include "rfc/nwrfc_state.h"
 #include "rfc/nwrfc_tables.h"
@@ -58,83 +60,52 @@ std::string NumberText(const RfcParameter& parameter) {
   return std::to_string(value);
 }
 
-// Reads one field of an SDK container into `out` (`length` bytes, the
-// classic layout): 4- or 2-byte integers in native byte order, texts
-// blank-padded. A field the SDK does not have stays 0 or blank.
-class FieldReader {
- public:
-  explicit FieldReader(const NwRfcApi& api) : api_(api) {}
-
-  void Read(DATA_CONTAINER_HANDLE container, const std::u16string& name, unsigned type,
-            unsigned length, unsigned char* out) {
-    RFC_ERROR_INFO ignored{};
-    if (type == kRfcTypeChar) {
-      // Room beyond the classic length, so a longer SAP field still fits;
-      // only the classic length is kept.
-      std::size_t room = length < kRoom ? kRoom : length;
-      if (buffer_.size() < room) buffer_.resize(room);
-      std::fill_n(buffer_.begin(), length, u' ');
-      if (api_.RfcGetChars(container, name.c_str(), buffer_.data(), static_cast<unsigned>(room),
-                           &ignored) != RFC_OK) {
-        std::fill_n(buffer_.begin(), length, u' ');
-      }
-      std::string text = Utf16ToLatin1(std::u16string_view(buffer_.data(), length));
-      std::memcpy(out, text.data(), text.size() < length ? text.size() : length);
-      if (text.size() < length) std::memset(out + text.size(), ' ', length - text.size());
-      return;
-    }
-    RFC_INT value = 0;
-    if (api_.RfcGetInt(container, name.c_str(), &value, &ignored) != RFC_OK) value = 0;
-    std::memset(out, 0, length);
-    if (length >= 4) {
-      std::int32_t number = value;
-      std::memcpy(out, &number, 4);
-    } else if (length >= 2) {
-      std::int16_t number = static_cast<std::int16_t>(value);
-      std::memcpy(out, &number, 2);
-    }
-  }
-
- private:
-  static constexpr std::size_t kRoom = 512;
-  const NwRfcApi& api_;
-  std::u16string buffer_;
+// Why a receive failed: the SDK's error, or the adapter's own problem
+// (`reading`: a value of a reading that cannot be delivered, result 1 and
+// traced; else result 4).
+struct Failure {
+  SdkError sdk;
+  std::string problem;
+  bool reading = false;
 };
 
-// Appends every row of the SDK table `sdkTable` to `target`, field by field
-// by the names of the installed structure; fields beyond the row length
-// are left out.
-bool CopyRows(const Structure& structure, RFC_TABLE_HANDLE sdkTable, Table* target,
-              SdkError* error) {
+// Appends every row of the SDK table `sdkTable` to `target`, each field by
+// the type the row type's description gives it, into the installed
+// structure's layout; fields beyond the row length are left out.
+bool CopyRows(const Structure& structure, RFC_TYPE_DESC_HANDLE rowType, RFC_TABLE_HANDLE sdkTable,
+              Table* target, Failure* failure) {
   const NwRfcApi& api = State().api;
+  RowReader reader(api, structure, target->rowLength);
+  if (!reader.Describe(rowType, &failure->problem)) {
+    failure->reading = true;
+    return false;
+  }
   RFC_ERROR_INFO info{};
   unsigned count = 0;
   if (api.RfcGetRowCount(sdkTable, &count, &info) != RFC_OK) {
-    *error = ErrorOf(info);
+    failure->sdk = ErrorOf(info);
     return false;
   }
-  FieldReader reader(api);
   target->bytes.reserve(target->bytes.size() + static_cast<std::size_t>(count) * target->rowLength);
   for (unsigned i = 0; i < count; ++i) {
     if (api.RfcMoveTo(sdkTable, i, &info) != RFC_OK) {
-      *error = ErrorOf(info);
+      failure->sdk = ErrorOf(info);
       return false;
     }
     std::size_t at = target->bytes.size();
     target->bytes.resize(at + target->rowLength, 0);
-    for (const Field& field : structure.fields) {
-      if (field.offset + field.length > target->rowLength) continue;
-      reader.Read(sdkTable, field.name, field.type, field.length,
-                  target->bytes.data() + at + field.offset);
+    if (!reader.ReadRow(sdkTable, target->bytes.data() + at, &failure->problem)) {
+      failure->reading = true;
+      return false;
     }
   }
   return true;
 }
 
 // Copies the received rows into the adapter's tables of the list; false
-// with *error (SDK) or *problem (the adapter's own) on a fault.
-bool ReceiveTables(RFC_FUNCTION_HANDLE function, RfcTable* tables, SdkError* error,
-                   std::string* problem) {
+// with *failure on a fault.
+bool ReceiveTables(RFC_FUNCTION_DESC_HANDLE description, RFC_FUNCTION_HANDLE function,
+                   RfcTable* tables, Failure* failure) {
   AdapterState& state = State();
   for (RfcTable* t = tables; t != nullptr && t->name != nullptr; ++t) {
     Table* target = FindTable(t->table);
@@ -142,31 +113,75 @@ bool ReceiveTables(RFC_FUNCTION_HANDLE function, RfcTable* tables, SdkError* err
     std::string_view name = RecordName(t->name, t->nameLength);
     auto structure = state.structures.find(t->type);
     if (structure == state.structures.end()) {
-      *problem = "no structure installed for " + std::string(name);
+      failure->problem = "no structure installed for " + std::string(name);
       return false;
     }
+    std::u16string wideName = Latin1ToUtf16(name);
     RFC_ERROR_INFO info{};
-    RFC_TABLE_HANDLE sdkTable = nullptr;
-    if (state.api.RfcGetTable(function, Latin1ToUtf16(name).c_str(), &sdkTable, &info) != RFC_OK) {
-      *error = ErrorOf(info);
+    RFC_PARAMETER_DESC parameter{};
+    if (state.api.RfcGetParameterDescByName(description, wideName.c_str(), &parameter, &info) !=
+        RFC_OK) {
+      failure->sdk = ErrorOf(info);
       return false;
     }
-    if (!CopyRows(structure->second, sdkTable, target, error)) return false;
+    RFC_TABLE_HANDLE sdkTable = nullptr;
+    if (state.api.RfcGetTable(function, wideName.c_str(), &sdkTable, &info) != RFC_OK) {
+      failure->sdk = ErrorOf(info);
+      return false;
+    }
+    if (!CopyRows(structure->second, parameter.typeDescHandle, sdkTable, target, failure)) {
+      return false;
+    }
   }
   return true;
 }
 
-void ReceiveParameters(RFC_FUNCTION_HANDLE function, RfcParameter* importing) {
-  FieldReader reader(State().api);
+void ReceiveParameters(RFC_FUNCTION_DESC_HANDLE description, RFC_FUNCTION_HANDLE function,
+                       RfcParameter* importing) {
   for (RfcParameter* p = importing; p != nullptr && p->name != nullptr; ++p) {
-    if (p->address == nullptr) continue;
-    reader.Read(function, Latin1ToUtf16(RecordName(p->name, p->nameLength)), p->type, p->length,
-                static_cast<unsigned char*>(p->address));
+    if (p->address != nullptr) ReadParameter(State().api, description, function, *p);
   }
 }
 
-// Creates the function, sets the sent values, invokes it and copies what
-// it received. The classic result code.
+// The row counts of the list's tables, so a failed receive can take back
+// what it appended.
+std::vector<std::pair<Table*, std::size_t>> TableSizes(RfcTable* tables) {
+  std::vector<std::pair<Table*, std::size_t>> sizes;
+  for (RfcTable* t = tables; t != nullptr && t->name != nullptr; ++t) {
+    if (Table* table = FindTable(t->table)) sizes.emplace_back(table, table->bytes.size());
+  }
+  return sizes;
+}
+
+// Sets the sent values, invokes the function and copies what it received.
+bool InvokeAndReceive(const Connection& call, RFC_FUNCTION_DESC_HANDLE description,
+                      RFC_FUNCTION_HANDLE function, RfcParameter* importing, RfcTable* tables,
+                      Failure* failure) {
+  const NwRfcApi& api = State().api;
+  RFC_ERROR_INFO info{};
+  for (const SentValue& value : call.sent) {
+    if (api.RfcSetChars(function, value.name.c_str(), value.value.data(),
+                        static_cast<unsigned>(value.value.size()), &info) != RFC_OK) {
+      failure->sdk = ErrorOf(info);
+      return false;
+    }
+  }
+  if (api.RfcInvoke(call.sdk, function, &info) != RFC_OK) {
+    failure->sdk = ErrorOf(info);
+    return false;
+  }
+  auto sizes = TableSizes(tables);
+  if (!ReceiveTables(description, function, tables, failure)) {
+    // No rows of a failed receive are delivered.
+    for (auto& [table, size] : sizes) table->bytes.resize(size);
+    return false;
+  }
+  ReceiveParameters(description, function, importing);
+  return true;
+}
+
+// Creates the function, makes the call and copies what it received. The
+// classic result code.
 int InvokeCall(const Connection& call, RfcParameter* importing, RfcTable* tables,
                char** exception) {
   const NwRfcApi& api = State().api;
@@ -177,31 +192,23 @@ int InvokeCall(const Connection& call, RfcParameter* importing, RfcTable* tables
   RFC_FUNCTION_HANDLE function = api.RfcCreateFunction(description, &info);
   if (function == nullptr) return FailCall(ErrorOf(info), exception);
 
-  SdkError error;
-  std::string problem;
-  bool ok = true;
-  for (const SentValue& value : call.sent) {
-    if (api.RfcSetChars(function, value.name.c_str(), value.value.data(),
-                        static_cast<unsigned>(value.value.size()), &info) != RFC_OK) {
-      error = ErrorOf(info);
-      ok = false;
-      break;
-    }
-  }
-  if (ok && api.RfcInvoke(call.sdk, function, &info) != RFC_OK) {
-    error = ErrorOf(info);
-    ok = false;
-  }
-  if (ok) ok = ReceiveTables(function, tables, &error, &problem);
-  if (ok) ReceiveParameters(function, importing);
+  Failure failure;
+  bool ok = InvokeAndReceive(call, description, function, importing, tables, &failure);
   RFC_ERROR_INFO ignored{};
   api.RfcDestroyFunction(function, &ignored);
   if (ok) return kRfcOk;
-  if (!problem.empty()) {
-    SetLastError("RfcReceive", problem);
+  if (failure.reading) {
+    // A reading that cannot be delivered exactly fails like bad row data:
+    // result 1, the reason in the trace file for the program's hint.
+    SetLastError("RfcReceive", failure.problem);
+    AppendTrace(failure.problem);
+    return kRfcFailure;
+  }
+  if (!failure.problem.empty()) {
+    SetLastError("RfcReceive", failure.problem);
     return 4;
   }
-  return FailCall(error, exception);
+  return FailCall(failure.sdk, exception);
 }
 
 }  // namespace

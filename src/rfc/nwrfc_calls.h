@@ -1,7 +1,8 @@
 // Remote calls through the NetWeaver RFC SDK. The classic interface splits a
 // call into RfcCall and RfcReceive; here RfcCall only remembers the call and
 // RfcReceive makes it: one RfcInvoke, then the received fields are copied by
-// name into the classic row layout. Internal to the adapter.
+// name, each read by the type the system describes for it, into the classic
+// row layout. Internal to the adapter.
 #ifndef QUILLMARK_RFC_NWRFC_CALLS_H_
 #define QUILLMARK_RFC_NWRFC_CALLS_H_
 
@@ -15,7 +16,10 @@ int AdapterCall(RfcHandle handle, const char* function, RfcParameter* exporting,
 
 // RfcReceive: invokes the remembered call and copies the rows of each table
 // of the list and each received parameter into the classic layout. The
-// classic result: 0, 1 (traced), 2 and 3 (*exception the SDK's key), 4.
+// classic result: 0; 1 (traced) for a communication or logon failure and
+// for a reading's value that cannot be delivered exactly (the trace text
+// names structure, field, type and value); 2 and 3 (*exception the SDK's
+// key); 4. A failed receive delivers no rows.
 int AdapterReceive(RfcHandle handle, RfcParameter* importing, RfcTable* tables, char** exception);
 
 }  // namespace qm::nwrfc

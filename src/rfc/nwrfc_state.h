@@ -27,6 +27,7 @@ struct Field {
 
 // An installed row structure.
 struct Structure {
+  std::string name;  // as installed ("TOP_SINGLE"), shown in trace texts
   std::vector<Field> fields;
 };
 

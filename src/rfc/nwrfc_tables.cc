@@ -15,12 +15,12 @@ unsigned AlignmentOf(unsigned type) {
 
 int AdapterInstallStructure(const char* name, const RfcTypeElement* elements, unsigned count,
                             RfcTypeHandle* handle) {
-  (void)name;
   if (handle == nullptr || (elements == nullptr && count > 0)) {
     SetLastError("RfcInstallStructure", "no field list or handle");
     return 1;
   }
   Structure structure;
+  structure.name = std::string(TextOrEmpty(name));
   unsigned end = 0;
   for (unsigned i = 0; i < count; ++i) {
     Field field;
