@@ -458,6 +458,98 @@ TEST_F(NwRfcAdapterTest, OpenExThroughSapRfcIni) {
   EXPECT_TRUE(handlerCalls.empty());
 }
 
+// Every logon parameter of the SapRfc.ini entry reaches the SDK: SNC where
+// the system demands it, a SAProuter in front of the system (as a
+// parameter or in front of the host), and values the SDK refuses fail the
+// open with the SDK's message in the trace file. The double logs each open
+// with the password hidden, and the password is in no file the run writes.
+TEST_F(NwRfcAdapterTest, EnterpriseLogonThroughSapRfcIni) {
+  WriteFileBytes("land.ini",
+                 "[SNC]\nhost = sapsnc\nsysnr = 0\nsnc = p:CN=SNC, O=Example\n"
+                 "logon = MON Secret99\ncpu = synthetic 1\n"
+                 "[RT]\nhost = saprt\nsysnr = 0\nrouter = /H/gate/S/3299/H/\ncpu = synthetic 1\n");
+  WriteFileBytes("snclib", "");
+  const std::string snc = "TYPE=A\nASHOST=sapsnc\nSYSNR=00\n";
+  const std::string sncKeys = "SNC_MODE=1\nSNC_PARTNERNAME=p:CN=SNC, O=Example\nSNC_LIB=snclib\n";
+  struct {
+    std::string entry;
+    std::string fault;  // empty: the open succeeds
+  } cases[] = {
+      {snc + sncKeys + "SNC_QOP=9\n", ""},
+      {snc, "SNC with partner name p:CN=SNC, O=Example is required"},
+      {snc + "SNC_MODE=1\nSNC_PARTNERNAME=p:cn=SNC, O=Example\nSNC_LIB=snclib\n",
+       "SNC with partner name p:CN=SNC, O=Example is required"},
+      {snc + "SNC_MODE=1\nSNC_PARTNERNAME=p:CN=SNC, O=Example\nSNC_LIB=nosuch\n",
+       "SNC library not found: nosuch"},
+      {snc + sncKeys + "SNC_QOP=5\n", "Invalid value '5' for parameter SNC_QOP"},
+      {"TYPE=A\nASHOST=saprt\nSYSNR=00\nSAPROUTER=/H/gate/S/3299/H/\n", ""},
+      {"TYPE=A\nASHOST=/H/gate/S/3299/H/saprt\nSYSNR=00\n", ""},
+      {"TYPE=A\nASHOST=saprt\nSYSNR=00\n",
+       "partner 'saprt:sapgw00' not reached (the system lies behind SAProuter /H/gate/S/3299/H/)"},
+      {"TYPE=A\nASHOST=/H/other/S/3299/H/saprt\nSYSNR=00\n",
+       "partner '/H/other/S/3299/H/saprt:sapgw00' not reached (the system lies behind SAProuter "
+       "/H/gate/S/3299/H/)"},
+  };
+  SetVariable("RFCSIM_LOG", (dir_ / "calls.log").string());
+  fakeReset_();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.entry);
+    fs::remove("Dev_Rfc.Trc");
+    WriteFileBytes("SapRfc.ini", "DEST=PRD\n" + c.entry);
+    RfcErrorInfo error{};
+    RfcHandle handle =
+        library_->RfcOpenEx("CLIENT=100 USER=MON PASSWD=Secret99 LANG=D DEST=PRD", &error);
+    if (c.fault.empty()) {
+      ASSERT_NE(handle, 0u) << error.message;
+      EXPECT_EQ(Call(*library_, handle, false).result, 0);
+      library_->RfcClose(handle);
+      continue;
+    }
+    EXPECT_EQ(handle, 0u);
+    EXPECT_STREQ(error.message, c.fault.c_str());
+    EXPECT_EQ(TraceErrors(), std::vector<std::string>{c.fault});
+  }
+  ClearVariable("RFCSIM_LOG");
+  std::string log = ReadFileBytes("calls.log");
+  EXPECT_EQ(log.substr(0, log.find('\n')),
+            "RfcOpenConnection ashost=[sapsnc] sysnr=[00] snc_mode=[1] "
+            "snc_partnername=[p:CN=SNC, O=Example] snc_lib=[snclib] snc_qop=[9] client=[100] "
+            "user=[MON] passwd=*** lang=[D]");
+  EXPECT_EQ(log.find("Secret99"), std::string::npos);
+}
+
+// RfcOpen without a host looks the destination up in SapRfc.ini (under
+// the lock of a connect-string run); without an entry there the SDK's own
+// sapnwrfc.ini decides.
+TEST_F(NwRfcAdapterTest, DestinationOnlyOpens) {
+  WriteFileBytes("land.ini",
+                 "[PRD]\nhost = sapprd\nsysnr = 0\nmshost = msprd\nr3name = PRD\n"
+                 "logon = MONITOR secret\ncpu = synthetic 1\n");
+  WriteFileBytes("SapRfc.ini", "DEST=PRD\nTYPE=B\nMSHOST=msprd\nR3NAME=PRD\n");
+  WriteFileBytes("sapnwrfc.ini", "DEST=INI\nASHOST=sapprd\nSYSNR=00\n");
+  static std::string client = "100", user = "MONITOR     ", password = "secret    ", lang = "E";
+  auto open = [&](std::string dest) {
+    static std::string held;
+    held = dest;
+    static RfcServerRecord server;
+    static RfcOptionsRecord options;
+    server = RfcServerRecord{nullptr, 0, nullptr, nullptr};
+    options = RfcOptionsRecord{held.data(),     0,           &server, client.data(), user.data(),
+                               password.data(), lang.data(), 0};
+    return library_->RfcOpen(&options);
+  };
+  for (const char* dest : {"PRD", "INI"}) {
+    RfcHandle handle = open(dest);
+    ASSERT_NE(handle, 0u) << dest;
+    EXPECT_EQ(Call(*library_, handle, false).result, 0) << dest;
+    library_->RfcClose(handle);
+  }
+  EXPECT_TRUE(fs::exists("SapRfc.lck"));
+  EXPECT_EQ(open("NONE"), 0u);
+  EXPECT_EQ(TraceErrors(),
+            std::vector<std::string>{"Parameter ASHOST, GWHOST, MSHOST or PORT is missing."});
+}
+
 // The adapter's own tables, and calls on connections that are not open.
 TEST_F(NwRfcAdapterTest, TablesAndBadHandles) {
   EXPECT_EQ(library_->ItCreate("T", 0, 0, 0), nullptr);

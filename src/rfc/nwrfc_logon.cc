@@ -83,12 +83,34 @@ std::map<std::string, std::string> ParseConnectString(std::string_view connect) 
   return fields;
 }
 
+// A destination entry of SapRfc.ini: its keys (upper-cased) and values in
+// the order of the file, a repeated key keeping its first place and its
+// last value.
+using Entry = std::vector<std::pair<std::string, std::string>>;
+
+std::string ValueOf(const Entry& entry, std::string_view key) {
+  for (const auto& [name, value] : entry) {
+    if (name == key) return value;
+  }
+  return std::string();
+}
+
+void SetValue(Entry* entry, std::string key, std::string_view value) {
+  for (auto& [name, old] : *entry) {
+    if (name == key) {
+      old = std::string(value);
+      return;
+    }
+  }
+  entry->emplace_back(std::move(key), std::string(value));
+}
+
 // The entry of SapRfc.ini for `dest`: KEY=VALUE lines from its DEST= line
 // to the next DEST= line, keys upper-cased, blanks around key and value
 // and a trailing CR removed; blank lines and lines starting with "*" or "#"
-// skipped. False when there is no such entry.
-bool FindSapRfcEntry(std::string_view ini, std::string_view dest,
-                     std::map<std::string, std::string>* entry) {
+// skipped. Values are taken whole, whatever their length. False when there
+// is no such entry.
+bool FindSapRfcEntry(std::string_view ini, std::string_view dest, Entry* entry) {
   bool inEntry = false, found = false;
   std::size_t at = 0;
   while (at < ini.size()) {
@@ -108,14 +130,100 @@ bool FindSapRfcEntry(std::string_view ini, std::string_view dest,
       inEntry = value == dest;
       found = inEntry;
     }
-    if (inEntry) (*entry)[key] = std::string(value);
+    if (inEntry) SetValue(entry, key, value);
   }
   return found;
 }
 
-std::string ValueOf(const std::map<std::string, std::string>& fields, const std::string& key) {
-  auto found = fields.find(key);
-  return found != fields.end() ? found->second : std::string();
+// Keys of an entry that are no SDK parameter of the same name: the type and
+// the destination select the entry, the logon data come from the program.
+bool IsEntryOnlyKey(std::string_view key) {
+  for (std::string_view own : {"TYPE", "DEST", "CLIENT", "USER", "PASSWD", "LANG"}) {
+    if (key == own) return true;
+  }
+  return false;
+}
+
+std::string LowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+// The SDK parameters of a SapRfc.ini entry: TYPE=A needs ASHOST (or, for
+// WebSocket RFC, WSHOST), TYPE=B MSHOST; every other key but those of
+// IsEntryOnlyKey is passed as the SDK's parameter of that name, R3NAME as
+// sysid. False with *error for another type or a missing server.
+bool EntryParameters(const Entry& entry, const std::string& dest, ConnectionParameters* parameters,
+                     std::string* error) {
+  std::string type = UpperCase(ValueOf(entry, "TYPE"));
+  if (type != "A" && type != "B") {
+    *error = "SapRfc.ini entry DEST=" + dest + ": TYPE=" + ValueOf(entry, "TYPE") +
+             " is not supported (A or B)";
+    return false;
+  }
+  bool server = type == "A" ? !ValueOf(entry, "ASHOST").empty() || !ValueOf(entry, "WSHOST").empty()
+                            : !ValueOf(entry, "MSHOST").empty();
+  if (!server) {
+    *error = "SapRfc.ini entry DEST=" + dest + ": " + (type == "A" ? "ASHOST" : "MSHOST") +
+             " is missing";
+    return false;
+  }
+  parameters->clear();
+  for (const auto& [key, value] : entry) {
+    if (IsEntryOnlyKey(key)) continue;
+    AddParameter(parameters, key == "R3NAME" ? "sysid" : LowerCase(key).c_str(), value);
+  }
+  return true;
+}
+
+// The logon data of an options record, padding removed.
+void AddLogonData(const RfcOptionsRecord& options, ConnectionParameters* parameters) {
+  AddParameter(parameters, "client", TextOrEmpty(options.client));
+  AddParameter(parameters, "user", WithoutPadding(TextOrEmpty(options.user), 12));
+  AddParameter(parameters, "passwd", WithoutPadding(TextOrEmpty(options.password), 10));
+  AddParameter(parameters, "lang", TextOrEmpty(options.language));
+}
+
+// True for an options record that names no server, only its destination.
+bool IsDestinationOnly(const RfcOptionsRecord& options) {
+  if (options.mode == 1) {
+    const auto* gateway = static_cast<const RfcGatewayRecord*>(options.connection);
+    return gateway == nullptr || gateway->gatewayHost == nullptr;
+  }
+  const auto* server = static_cast<const RfcServerRecord*>(options.connection);
+  return server == nullptr || server->hostname == nullptr;
+}
+
+// SapRfc.ini in the working directory, read while holding the lock that a
+// connect-string run takes to rewrite it. Where the lock file cannot be
+// made, no run can rewrite SapRfc.ini either, so it is read without.
+std::string ReadSapRfcIni() {
+  ProgramFileLock lock;
+  lock.Lock(kSapRfcLock);
+  std::string ini;
+  if (std::FILE* file = OpenForReading(kSapRfcIni)) {
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) ini.append(buffer, n);
+    std::fclose(file);
+  }
+  return ini;
+}
+
+// A text the adapter writes (trace file, last error) without the password
+// in it, should the SDK's message ever repeat it.
+std::string WithoutPassword(std::string text, const ConnectionParameters& parameters) {
+  for (const auto& [name, value] : parameters) {
+    if (name != "passwd" || value.empty()) continue;
+    for (std::size_t at = text.find(value); at != std::string::npos;
+         at = text.find(value, at + 3)) {
+      text.replace(at, value.size(), "***");
+    }
+  }
+  return text;
 }
 
 // ---------------------------------------------------------------------------
@@ -163,7 +271,10 @@ RFC_CONNECTION_HANDLE OpenSdkConnection(const ConnectionParameters& parameters, 
   RFC_ERROR_INFO info{};
   RFC_CONNECTION_HANDLE connection = State().api.RfcOpenConnection(
       sdk.array.data(), static_cast<unsigned>(sdk.array.size()), &info);
-  if (connection == nullptr) *error = nwrfc::ErrorOf(info);
+  if (connection == nullptr) {
+    *error = nwrfc::ErrorOf(info);
+    error->message = WithoutPassword(error->message, parameters);
+  }
   return connection;
 }
 
@@ -191,49 +302,43 @@ ConnectionParameters OptionsParameters(const RfcOptionsRecord& options) {
   }
   // No server: the destination names the system.
   if (host == nullptr) AddParameter(&parameters, "dest", TextOrEmpty(options.destination));
-  AddParameter(&parameters, "client", TextOrEmpty(options.client));
-  AddParameter(&parameters, "user", WithoutPadding(TextOrEmpty(options.user), 12));
-  AddParameter(&parameters, "passwd", WithoutPadding(TextOrEmpty(options.password), 10));
-  AddParameter(&parameters, "lang", TextOrEmpty(options.language));
+  AddLogonData(options, &parameters);
   return parameters;
 }
 
 bool ConnectStringParameters(std::string_view connect, std::string_view sapRfcIni,
                              ConnectionParameters* parameters, std::string* error) {
   std::map<std::string, std::string> fields = ParseConnectString(connect);
-  std::string dest = ValueOf(fields, "DEST=");
-  std::map<std::string, std::string> entry;
+  std::string dest = fields["DEST="];
+  Entry entry;
   if (!FindSapRfcEntry(sapRfcIni, dest, &entry)) {
     *error = "SapRfc.ini has no entry DEST=" + dest;
     return false;
   }
-  std::string type = UpperCase(ValueOf(entry, "TYPE"));
-  const char* server = type == "A" ? "ASHOST" : type == "B" ? "MSHOST" : nullptr;
-  if (server == nullptr) {
-    *error = "SapRfc.ini entry DEST=" + dest + ": TYPE=" + ValueOf(entry, "TYPE") +
-             " is not supported (A or B)";
-    return false;
+  if (!EntryParameters(entry, dest, parameters, error)) return false;
+  AddParameter(parameters, "client", fields["CLIENT="]);
+  AddParameter(parameters, "user", fields["USER="]);
+  AddParameter(parameters, "passwd", fields["PASSWD="]);
+  AddParameter(parameters, "lang", fields["LANG="]);
+  return true;
+}
+
+bool DestinationParameters(const RfcOptionsRecord& options, std::string_view sapRfcIni,
+                           ConnectionParameters* parameters, std::string* error) {
+  if (!IsDestinationOnly(options)) {
+    *parameters = OptionsParameters(options);
+    return true;
   }
-  if (ValueOf(entry, server).empty()) {
-    *error = "SapRfc.ini entry DEST=" + dest + ": " + server + " is missing";
-    return false;
+  std::string dest(TextOrEmpty(options.destination));
+  Entry entry;
+  if (dest.empty() || !FindSapRfcEntry(sapRfcIni, dest, &entry)) {
+    // No entry of its own: the SDK looks the destination up in its
+    // sapnwrfc.ini.
+    *parameters = OptionsParameters(options);
+    return true;
   }
-  parameters->clear();
-  if (type == "A") {
-    AddParameter(parameters, "ashost", ValueOf(entry, "ASHOST"));
-    AddParameter(parameters, "sysnr", ValueOf(entry, "SYSNR"));
-  } else {
-    AddParameter(parameters, "mshost", ValueOf(entry, "MSHOST"));
-    AddParameter(parameters, "msserv", ValueOf(entry, "MSSERV"));
-    AddParameter(parameters, "sysid", ValueOf(entry, "R3NAME"));
-    AddParameter(parameters, "group", ValueOf(entry, "GROUP"));
-  }
-  AddParameter(parameters, "gwhost", ValueOf(entry, "GWHOST"));
-  AddParameter(parameters, "gwserv", ValueOf(entry, "GWSERV"));
-  AddParameter(parameters, "client", ValueOf(fields, "CLIENT="));
-  AddParameter(parameters, "user", ValueOf(fields, "USER="));
-  AddParameter(parameters, "passwd", ValueOf(fields, "PASSWD="));
-  AddParameter(parameters, "lang", ValueOf(fields, "LANG="));
+  if (!EntryParameters(entry, dest, parameters, error)) return false;
+  AddLogonData(options, parameters);
   return true;
 }
 
@@ -241,8 +346,14 @@ namespace nwrfc {
 
 RfcHandle AdapterOpen(RfcOptionsRecord* options) {
   if (options == nullptr) return FailOpen("RfcOpen", "no connection options", nullptr);
+  ConnectionParameters parameters;
+  std::string problem;
+  std::string ini = IsDestinationOnly(*options) ? ReadSapRfcIni() : std::string();
+  if (!DestinationParameters(*options, ini, &parameters, &problem)) {
+    return FailOpen("RfcOpen", problem, nullptr);
+  }
   SdkError error;
-  RFC_CONNECTION_HANDLE connection = OpenSdkConnection(OptionsParameters(*options), &error);
+  RFC_CONNECTION_HANDLE connection = OpenSdkConnection(parameters, &error);
   if (connection != nullptr) return AddConnection(connection, nullptr);
   // The classic library checks the logon at the first call: the connection
   // is there, and its first receive reports the fault.

@@ -24,19 +24,31 @@ using ConnectionParameters = std::vector<std::pair<std::string, std::string>>;
 ConnectionParameters OptionsParameters(const RfcOptionsRecord& options);
 
 // The SDK parameters of a connect string ("CLIENT=.. USER=.. PASSWD=..
-// LANG=.. DEST=..") and the bytes of SapRfc.ini: the DEST entry's TYPE=A
-// (ASHOST, SYSNR) or TYPE=B (MSHOST, R3NAME as sysid, GROUP, MSSERV), with
-// GWHOST/GWSERV, then client, user, passwd and lang. False with *error
-// when the entry is missing, of another type or lacks its server.
+// LANG=.. DEST=..") and the bytes of SapRfc.ini: every key of the DEST
+// entry as the SDK's parameter of that name in lower case (ASHOST, SYSNR,
+// MSHOST, MSSERV, GROUP, GWHOST, SAPROUTER, SNC_..., WSHOST, USE_TLS,
+// TRACE, ...; R3NAME as sysid; values whole), but TYPE, DEST and the logon
+// data, then client, user, passwd and lang of the connect string. False
+// with *error when the entry is missing, its TYPE is neither A (ASHOST or
+// WSHOST needed) nor B (MSHOST needed), or it lacks its server.
 bool ConnectStringParameters(std::string_view connect, std::string_view sapRfcIni,
                              ConnectionParameters* parameters, std::string* error);
+
+// The SDK parameters RfcOpen uses: OptionsParameters, except for a record
+// without host (or gateway host) whose destination has an entry in the
+// SapRfc.ini bytes: then that entry's parameters (as for a connect string)
+// and the record's logon data. False with *error for an entry of another
+// type or without its server.
+bool DestinationParameters(const RfcOptionsRecord& options, std::string_view sapRfcIni,
+                           ConnectionParameters* parameters, std::string* error);
 
 namespace nwrfc {
 
 struct Connection;
 
-// RfcOpen: opens with the options record's parameters; a logon fault gives
-// a connection whose receives report it, any other failure 0 (traced).
+// RfcOpen: opens with DestinationParameters, SapRfc.ini read under the
+// lock on SapRfc.lck when the record names no host; a logon fault gives a
+// connection whose receives report it, any other failure 0 (traced).
 RfcHandle AdapterOpen(RfcOptionsRecord* options);
 // RfcOpenEx: opens with the connect string and SapRfc.ini's entry; 0 on any
 // failure, *errorInfo filled.

@@ -96,5 +96,76 @@ TEST(NwRfcParameters, FromConnectStringAndSapRfcIni) {
   }
 }
 
+// Every other key of the entry reaches the SDK under its own name, values
+// of any length whole; the entry's own logon data give way to the
+// program's.
+TEST(NwRfcParameters, EveryKeyOfTheEntryIsPassedOn) {
+  const std::string partner(120, 'p');
+  const std::string ini =
+      "DEST=SEC\nTYPE=A\nASHOST=/H/gate.example/S/3299/H/sapprd01\nSYSNR=00\n"
+      "SAPROUTER=/H/gate.example/S/3299/H/\nSNC_MODE=1\nSNC_PARTNERNAME=" +
+      partner +
+      "\nSNC_QOP=9\nSNC_MYNAME=p:CN=monitor\nSNC_LIB=C:\\sec\\sapcrypto.dll\nSNC_SSO=0\n"
+      "CODEPAGE=1100\nPCS=2\nTRACE=1\nNEW_OPTION=x\nCLIENT=999\nUSER=other\nPASSWD=other\n"
+      "DEST=WS\nTYPE=A\nWSHOST=sapprd01.example\nWSPORT=44300\nUSE_TLS=1\n"
+      "TLS_CLIENT_PSE=C:\\sec\\client.pse\nTLS_TRUST_ALL=0\n"
+      "DEST=LB\nTYPE=B\nMSHOST=msprd\nMSSERV=3600\nR3NAME=PRD\nGROUP=SPACE\n";
+  ConnectionParameters parameters;
+  std::string error;
+  ASSERT_TRUE(ConnectStringParameters("CLIENT=100 USER=MON PASSWD=pw LANG=D DEST=SEC", ini,
+                                      &parameters, &error));
+  EXPECT_EQ(parameters, (ConnectionParameters{{"ashost", "/H/gate.example/S/3299/H/sapprd01"},
+                                              {"sysnr", "00"},
+                                              {"saprouter", "/H/gate.example/S/3299/H/"},
+                                              {"snc_mode", "1"},
+                                              {"snc_partnername", partner},
+                                              {"snc_qop", "9"},
+                                              {"snc_myname", "p:CN=monitor"},
+                                              {"snc_lib", "C:\\sec\\sapcrypto.dll"},
+                                              {"snc_sso", "0"},
+                                              {"codepage", "1100"},
+                                              {"pcs", "2"},
+                                              {"trace", "1"},
+                                              {"new_option", "x"},
+                                              {"client", "100"},
+                                              {"user", "MON"},
+                                              {"passwd", "pw"},
+                                              {"lang", "D"}}));
+  ASSERT_TRUE(ConnectStringParameters("CLIENT=100 USER=MON PASSWD=pw LANG=D DEST=WS", ini,
+                                      &parameters, &error));
+  EXPECT_EQ(parameters[0], (std::pair<std::string, std::string>{"wshost", "sapprd01.example"}));
+  EXPECT_EQ(parameters[3],
+            (std::pair<std::string, std::string>{"tls_client_pse", "C:\\sec\\client.pse"}));
+
+  // RfcOpen without a host: the destination's entry, with the record's
+  // logon data (padding removed); without an entry, dest for the SDK.
+  char dest[] = "LB", client[] = "100", user[] = "MONITOR     ", password[] = "Geheim12  ";
+  char lang[] = "E";
+  RfcServerRecord server{nullptr, 0, nullptr, nullptr};
+  RfcOptionsRecord options{dest, 0, &server, client, user, password, lang, 0};
+  ASSERT_TRUE(DestinationParameters(options, ini, &parameters, &error));
+  EXPECT_EQ(parameters, (ConnectionParameters{{"mshost", "msprd"},
+                                              {"msserv", "3600"},
+                                              {"sysid", "PRD"},
+                                              {"group", "SPACE"},
+                                              {"client", "100"},
+                                              {"user", "MONITOR"},
+                                              {"passwd", "Geheim12"},
+                                              {"lang", "E"}}));
+  char unknown[] = "QAS";
+  options.destination = unknown;
+  ASSERT_TRUE(DestinationParameters(options, ini, &parameters, &error));
+  EXPECT_EQ(parameters[0], (std::pair<std::string, std::string>{"dest", "QAS"}));
+  // A record with a host keeps it, whatever SapRfc.ini holds.
+  char host[] = "sapqas01";
+  server.hostname = host;
+  ASSERT_TRUE(DestinationParameters(options, "DEST=QAS\nTYPE=A\nASHOST=x\n", &parameters, &error));
+  EXPECT_EQ(parameters[0], (std::pair<std::string, std::string>{"ashost", "sapqas01"}));
+  // An entry that cannot be used fails the open.
+  server.hostname = nullptr;
+  EXPECT_FALSE(DestinationParameters(options, "DEST=QAS\nTYPE=R\n", &parameters, &error));
+  EXPECT_EQ(error, "SapRfc.ini entry DEST=QAS: TYPE=R is not supported (A or B)");
+}
+
 }  // namespace
 }  // namespace qm
