@@ -135,6 +135,10 @@ struct E2eCase {
   // call log, call_code, abort, a code 1 without trace text): it is skipped
   // when the runner names another RFC library.
   bool standInOnly = false;
+  // True for a case that needs the SDK's test double (its landscape keys
+  // field_types, snc, router, ...): it is skipped unless the runner names
+  // an RFC library other than the stand-in.
+  bool doubleOnly = false;
 };
 
 // The case marked standInOnly.
