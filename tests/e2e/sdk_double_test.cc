@@ -5,19 +5,22 @@
 // libraries. They run only in the pass through the double (doubleOnly);
 // the stand-in ignores the landscape keys they use.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "e2e_harness.h"
 #include "sap_fixtures.h"
-#include "test_files.h"
 
 namespace qm::e2e {
 namespace {
 
+namespace fs = std::filesystem;
 using namespace sap;
 
 // The rows of prd_top.csv with decimals in every number; cut toward zero
@@ -174,61 +177,112 @@ std::vector<E2eCase> LogonCases() {
 // ---------------------------------------------------------------------------
 // The SDK installed without its companions.
 
-// The test double's bytes: the file the runner names (a Windows path on
-// Wine's drive Z: under Wine); empty when there is none.
-std::string DoubleBytes() {
-  const char* named = std::getenv("QUILLMARK_E2E_RFCLIBRARY");
-  if (named == nullptr) return std::string();
-  std::string path = named;
-  if (path.rfind("Z:", 0) == 0) {
-    path = path.substr(2);
-    std::replace(path.begin(), path.end(), '\\', '/');
+// Copies of the test double under the SDK's own file name, in a folder
+// without its companions and in one with them, in the temporary folder
+// (the case files cannot carry a library: its bytes might look like
+// password markers). Made at the first case that runs through the double,
+// removed at the end of the test program.
+class SdkCopies {
+ public:
+  static SdkCopies& Instance() {
+    static SdkCopies copies;
+    return copies;
   }
-  return testsupport::ReadFileBytes(path);
-}
+  ~SdkCopies() {
+    std::error_code ignored;
+    fs::remove_all(top_, ignored);
+  }
 
-std::vector<FileSpec> WithSdk(const std::string& setting, std::vector<FileSpec> sdkFiles) {
+  // The SDK's file in the folder with or without its companions, as the
+  // program names it: native, or for Quillmark.exe under Wine a Windows
+  // path on Wine's drive Z: (with "/" or "\\").
+  std::string Sdk(bool withCompanions, Build build, bool forwardSlashes = false) const {
+    const char* name = build == Build::kWindows ? "sapnwrfc.dll" : "libsapnwrfc.so";
+    std::string path = ((withCompanions ? with_ : without_) / name).string();
+    if (build != Build::kWindows) return path;
+    std::string windows = "Z:" + path;
+    if (!forwardSlashes) std::replace(windows.begin(), windows.end(), '/', '\\');
+    return windows;
+  }
+
+  // Copies the double the runner names (QUILLMARK_E2E_RFCLIBRARY) into the
+  // folders, once; false when that fails.
+  bool Prepare() {
+    if (prepared_) return ready_;
+    prepared_ = true;
+    const char* named = std::getenv("QUILLMARK_E2E_RFCLIBRARY");
+    if (named == nullptr) return false;
+    std::string source = named;
+    bool windows = source.rfind("Z:", 0) == 0;
+    if (windows) {
+      source = source.substr(2);
+      std::replace(source.begin(), source.end(), '\\', '/');
+    }
+    std::vector<std::string> files =
+        windows ? std::vector<std::string>{"sapnwrfc.dll", "libsapucum.dll", "icuuc50.dll",
+                                           "icuin50.dll", "icudt50.dll"}
+                : std::vector<std::string>{"libsapnwrfc.so", "libsapucum.so", "libicuuc.so.50",
+                                           "libicui18n.so.50", "libicudata.so.50"};
+    std::error_code error;
+    fs::create_directories(without_, error);
+    if (!error) fs::create_directories(with_, error);
+    if (!error) fs::copy_file(source, without_ / files[0], error);
+    // Linux loads the companions first, so they are libraries too.
+    for (const std::string& file : files) {
+      if (!error) fs::copy_file(source, with_ / file, error);
+    }
+    ready_ = !error;
+    return ready_;
+  }
+
+ private:
+  SdkCopies()
+      : top_(fs::temp_directory_path() / ("qm-e2e-sdk-" + std::to_string(::getpid()))),
+        without_(top_ / "without"),
+        with_(top_ / "with") {}
+
+  fs::path top_, without_, with_;
+  bool prepared_ = false, ready_ = false;
+};
+
+std::vector<FileSpec> WithSdk(const std::string& setting) {
   std::vector<FileSpec> files = PrdFiles();
   files.push_back(WorkFile("Quillmark.ini", "RfcLibrary=" + setting + "\n"));
-  return Plus(files, sdkFiles);
+  return files;
 }
 
 std::vector<E2eCase> CompanionCases() {
-  const std::string sdk = DoubleBytes();
+  const SdkCopies& sdk = SdkCopies::Instance();
+  const Build linux = Build::kNative, windows = Build::kWindows;
   return {
       {.name = "SdkWithoutCompanions",
        .args = {"PRD"},
-       .files = WithSdk("sdk/libsapnwrfc.so", {WorkFile("sdk/libsapnwrfc.so", sdk)}),
-       .out = Report("sdk/libsapnwrfc.so: libicudata*, libicuuc*, libicui18n*, libsapucum.so "
-                     "not found beside it or in LD_LIBRARY_PATH"),
+       .files = WithSdk(sdk.Sdk(false, linux)),
+       .out = Report(sdk.Sdk(false, linux) +
+                     ": libicudata*, libicuuc*, libicui18n*, libsapucum.so not found beside it "
+                     "or in LD_LIBRARY_PATH"),
        .exit = 1,
-       .build = Build::kNative},
+       .build = linux},
       // Beside it, the companions are loaded first, then the SDK measures.
       {.name = "SdkWithCompanions",
        .args = {"PRD"},
-       .files = WithSdk("sdk/libsapnwrfc.so",
-                        {WorkFile("sdk/libsapnwrfc.so", sdk), WorkFile("sdk/libsapucum.so", sdk),
-                         WorkFile("sdk/libicuuc.so.50", sdk), WorkFile("sdk/libicui18n.so.50", sdk),
-                         WorkFile("sdk/libicudata.so.50", sdk)}),
+       .files = WithSdk(sdk.Sdk(true, linux)),
        .out = XmlDocument(kPrdAll),
-       .build = Build::kNative},
+       .build = linux},
       {.name = "SdkWithoutCompanionsOnWindows",
        .args = {"PRD"},
-       .files = WithSdk("sdk\\sapnwrfc.dll",
-                        {WorkFile("sdk/sapnwrfc.dll", sdk), WorkFile("sdk/icuuc50.dll", "")}),
-       .out = Report("sdk\\sapnwrfc.dll: icudt*.dll, icuin*.dll, libsapucum.dll not found beside "
-                     "it or in PATH"),
+       .files = WithSdk(sdk.Sdk(false, windows)),
+       .out = Report(sdk.Sdk(false, windows) +
+                     ": icudt*.dll, icuuc*.dll, icuin*.dll, libsapucum.dll not found beside it or "
+                     "in PATH"),
        .exit = 1,
-       .build = Build::kWindows},
+       .build = windows},
       // Forward slashes are as good as backslashes.
       {.name = "SdkWithCompanionsOnWindows",
        .args = {"PRD"},
-       .files = WithSdk("sdk/sapnwrfc.dll",
-                        {WorkFile("sdk/sapnwrfc.dll", sdk), WorkFile("sdk/libsapucum.dll", ""),
-                         WorkFile("sdk/icuuc50.dll", ""), WorkFile("sdk/icuin50.dll", ""),
-                         WorkFile("sdk/icudt50.dll", "")}),
+       .files = WithSdk(sdk.Sdk(true, windows, true)),
        .out = XmlDocument(kPrdAll),
-       .build = Build::kWindows},
+       .build = windows},
   };
 }
 
@@ -240,7 +294,21 @@ std::vector<E2eCase> AllCases() {
 
 class SdkDouble : public ::testing::TestWithParam<E2eCase> {};
 
-TEST_P(SdkDouble, Run) { RunCase(GetParam(), TargetRunnerConfig()); }
+// True when the runner names an RFC library other than the stand-in.
+bool RunsThroughDouble(const RunnerConfig& config) {
+  std::string library = config.rfcLibrary;
+  for (char& c : library) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return !library.empty() && library != "standin";
+}
+
+TEST_P(SdkDouble, Run) {
+  const RunnerConfig config = NativeRunnerConfig();
+  // Only the cases of the SDK's own file name need its copies.
+  if (RunsThroughDouble(config) && GetParam().name.rfind("Sdk", 0) == 0) {
+    ASSERT_TRUE(SdkCopies::Instance().Prepare()) << "cannot copy " << config.rfcLibrary;
+  }
+  RunCase(GetParam(), config);
+}
 
 INSTANTIATE_TEST_SUITE_P(ThroughTheDouble, SdkDouble, ::testing::ValuesIn(AllCases()),
                          [](const ::testing::TestParamInfo<E2eCase>& info) {
