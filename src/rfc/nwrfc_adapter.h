@@ -1,8 +1,9 @@
 // The RFC library record on top of SAP's NetWeaver RFC SDK: the classic
 // operations the program uses, turned into SDK calls with the classic
 // results. This part finds the SDK's functions in a library loaded at run
-// time and hands out the record; nwrfc_logon, nwrfc_tables and nwrfc_calls
-// hold the operations behind it.
+// time (nwrfc_loading loads it) and hands out the record; nwrfc_logon,
+// nwrfc_tables and nwrfc_calls hold the operations behind it, nwrfc_fields
+// and nwrfc_values the reading of received fields.
 #ifndef QUILLMARK_RFC_NWRFC_ADAPTER_H_
 #define QUILLMARK_RFC_NWRFC_ADAPTER_H_
 

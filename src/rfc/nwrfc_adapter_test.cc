@@ -357,6 +357,67 @@ TEST_F(NwRfcAdapterTest, ReadingThatCannotBeDeliveredFailsTheReceive) {
   EXPECT_EQ(cpuUtil, 5);
 }
 
+// The double reads values only as the SDK's getters do: an INT8 is no
+// RFC_INT, a CHAR is read by RfcGetInt the way atoi reads it (which is why
+// the adapter never reads a CHAR with RfcGetInt), RfcGetNum takes no
+// negative number, and a buffer too small is refused.
+TEST_F(NwRfcAdapterTest, DoubleConvertsOnlyAsTheSdkDoes) {
+  WriteFileBytes("typed.csv", kTypedRowsHeader + "prdadm,dw.sap,x7,-7,4294967296,1.5,77\n");
+  WriteFileBytes("land.ini",
+                 "[TYPED]\nhost = typed\nsysnr = 0\ntop = typed.csv\nfield_types = "
+                 "TOP_SINGLE-CPU_UTIL:CHAR(4) TOP_SINGLE-CPU_TIME:BCD(4,1) "
+                 "TOP_SINGLE-RES_SIZE:INT8 TOP_SINGLE-PRIV_PAGES:DECF16\n");
+  const std::u16string ashost = u"ashost", typed = u"typed", sysnr = u"sysnr", zero = u"00";
+  RFC_CONNECTION_PARAMETER parameters[] = {{ashost.c_str(), typed.c_str()},
+                                           {sysnr.c_str(), zero.c_str()}};
+  RFC_ERROR_INFO info{};
+  EXPECT_EQ(api_.RfcOpenConnection(parameters, 0, &info), nullptr);
+  EXPECT_EQ(info.code, RFC_INVALID_PARAMETER);
+  RFC_CONNECTION_HANDLE connection = api_.RfcOpenConnection(parameters, 2, &info);
+  ASSERT_NE(connection, nullptr);
+  RFC_FUNCTION_DESC_HANDLE description =
+      api_.RfcGetFunctionDesc(connection, u"GET_TOP_SINGLE", &info);
+  RFC_FUNCTION_HANDLE function = api_.RfcCreateFunction(description, &info);
+  ASSERT_EQ(api_.RfcInvoke(connection, function, &info), RFC_OK);
+  RFC_TABLE_HANDLE table = nullptr;
+  ASSERT_EQ(api_.RfcGetTable(function, u"TF_TOP_SINGLE", &table, &info), RFC_OK);
+  ASSERT_EQ(api_.RfcMoveTo(table, 0, &info), RFC_OK);
+
+  RFC_INT number = -1;
+  RFC_INT8 big = 0;
+  RFC_FLOAT floating = 0;
+  EXPECT_EQ(api_.RfcGetInt(table, u"RES_SIZE", &number, &info), RFC_CONVERSION_FAILURE);
+  EXPECT_EQ(api_.RfcGetInt8(table, u"RES_SIZE", &big, &info), RFC_OK);
+  EXPECT_EQ(big, 4294967296LL);
+  EXPECT_EQ(api_.RfcGetInt(table, u"CPU_UTIL", &number, &info), RFC_OK);
+  EXPECT_EQ(number, 0);  // "x7" as atoi reads it
+  EXPECT_EQ(api_.RfcGetFloat(table, u"CPU_TIME", &floating, &info), RFC_OK);
+  EXPECT_EQ(floating, -7.0);
+  EXPECT_EQ(api_.RfcGetFloat(table, u"PRIV_PAGES", &floating, &info), RFC_CONVERSION_FAILURE);
+  SAP_UC text[16];
+  unsigned length = 0;
+  EXPECT_EQ(api_.RfcGetString(table, u"CPU_TIME", text, 16, &length, &info), RFC_OK);
+  EXPECT_EQ(std::u16string(text, length), u"-7.0");
+  EXPECT_EQ(api_.RfcGetString(table, u"CPU_TIME", text, 4, &length, &info), RFC_BUFFER_TOO_SMALL);
+  EXPECT_EQ(length, 4u);
+  EXPECT_EQ(api_.RfcGetNum(table, u"CPU_TIME", text, 8, &info), RFC_CONVERSION_FAILURE);
+  EXPECT_EQ(api_.RfcGetNum(table, u"PROC_ID", text, 4, &info), RFC_OK);
+  EXPECT_EQ(std::u16string(text, 4), u"0077");
+  EXPECT_EQ(api_.RfcGetChars(table, u"CPU_UTIL", text, 3, &info), RFC_BUFFER_TOO_SMALL);
+  EXPECT_EQ(api_.RfcGetChars(table, u"NO_SUCH", text, 8, &info), RFC_INVALID_PARAMETER);
+  RFC_FIELD_DESC field{};
+  RFC_PARAMETER_DESC parameter{};
+  ASSERT_EQ(api_.RfcGetParameterDescByName(description, u"TF_TOP_SINGLE", &parameter, &info),
+            RFC_OK);
+  ASSERT_EQ(api_.RfcGetFieldDescByName(parameter.typeDescHandle, u"CPU_TIME", &field, &info),
+            RFC_OK);
+  EXPECT_EQ(field.type, RFCTYPE_BCD);
+  EXPECT_EQ(field.nucLength, 4u);
+  EXPECT_EQ(field.decimals, 1u);
+  api_.RfcDestroyFunction(function, &info);
+  api_.RfcCloseConnection(connection, &info);
+}
+
 // A function module the system does not have: the SDK's metadata lookup
 // raises FU_NOT_FOUND, an exception for the program.
 TEST_F(NwRfcAdapterTest, MissingFunctionModuleIsAnException) {
