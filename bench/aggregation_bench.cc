@@ -20,9 +20,10 @@
 #include <string>
 
 #include "collect/collect.h"
-#include "collect/structures.h"
-#include "output/console.h"
-#include "output/sensor_output.h"
+#include "collect/readings.h"
+#include "config/parameters.h"
+#include "output/document.h"
+#include "rfc/row_structures.h"
 #include "rfcsim.h"
 
 namespace {
@@ -63,8 +64,6 @@ void EnterLandscapeFolder() {
   std::fprintf(stderr, "aggregation_bench: %s failed\n", what);
   std::abort();
 }
-
-void ReportError(const char* operation) { Fail(operation); }
 
 RfcHandle OpenSystem(const RfcLibrary& library, long rows) {
   EnterLandscapeFolder();
@@ -110,26 +109,18 @@ RfcTableHandle FilledTable(long rows) {
   return table;
 }
 
-// The parameter texts of the three cases, as typed and upper-cased.
+// The parameter texts of the three cases, as typed.
 const char* const kFilterTexts[] = {"", "USER=SAPADM", "PROC=dw*"};
-
-std::string Upper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
 
 void BM_Walk(benchmark::State& state) {
   const long rows = state.range(0);
-  const std::string raw = kFilterTexts[state.range(1)];
-  const std::string upper = Upper(raw);
+  const qm::Parameters parameters = qm::ParseParameters(kFilterTexts[state.range(1)]);
   const RfcLibrary& library = *RfcSimLibrary();
   RfcTableHandle table = FilledTable(rows);
   for (auto _ : state) {
     // Per step, as the program does it: the selection, then every row.
     qm::RowSelection selection =
-        qm::MakeRowSelection(qm::ReadProcessFilter(upper, raw), kDestination);
+        qm::MakeRowSelection(qm::ProcessFilterOf(parameters), kDestination);
     qm::ProcessTotals totals;
     for (unsigned line = 1; line <= library.ItFill(table); ++line) {
       const void* row = library.ItGetLine(table, line);
@@ -145,19 +136,17 @@ void BM_Collect(benchmark::State& state) {
   const long rows = state.range(0);
   qm::RfcAccess rfc;
   rfc.library = RfcSimLibrary();
-  rfc.reportError = ReportError;
   RfcHandle connection = OpenSystem(*rfc.library, rows);
-  qm::ReadingTarget target;
-  target.destination = kDestination;
-  target.rawParameterText = kFilterTexts[state.range(1)];
-  target.parameterText = Upper(target.rawParameterText);
-  qm::StringConsole console;
+  qm::ProcessFilter filter = qm::ProcessFilterOf(qm::ParseParameters(kFilterTexts[state.range(1)]));
+  qm::RowSelection selection = qm::MakeRowSelection(filter, kDestination);
+  qm::OutputForm form;
   for (auto _ : state) {
-    qm::SensorOutput out;
-    qm::RunStatus status = qm::RunStatus::kErr;
-    qm::CollectTopSingle(rfc, connection, target, out, console, status);
-    if (status != qm::RunStatus::kOk) Fail("CollectTopSingle");
-    benchmark::DoNotOptimize(out.text.data());
+    qm::ProcessOutcome outcome = qm::CollectTopSingle(rfc, connection, selection);
+    if (outcome.step.result != qm::StepResult::kOk) Fail("CollectTopSingle");
+    qm::ProcessReadings readings = qm::MakeProcessReadings(outcome.totals, filter, kDestination);
+    qm::ChannelCounter counter;
+    std::string document = qm::RenderDocument(form, counter, readings.message, readings.channels);
+    benchmark::DoNotOptimize(document.data());
   }
   rfc.library->RfcClose(connection);
   state.SetItemsProcessed(state.iterations() * rows);

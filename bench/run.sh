@@ -11,6 +11,7 @@
 #   BULK_RUNS=21   runs per command for the whole-process throughput and the
 #                  global runs
 #   RSS_RUNS=5     runs per command for the peak resident memory (median)
+#   LATENCY_SIZES="50 200 1000"  listing sizes of the global runs with latency
 #   BENCH_BUILD=build-bench   the build folder
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -102,16 +103,50 @@ for n in 10 100 1000; do
     landscape_system "$name" "h$name" 00 top40.csv
   done >"$work/global$n.ini"
 done
+# Global listings whose systems answer after a delay: every RFC operation
+# of them takes 20 ms (an open, two calls and two receives: about 100 ms per
+# system), and in the last one 3 of 50 systems never answer.
+latency_sizes="${LATENCY_SIZES:-50 200 1000}"
+make_listing() { # make_listing ROOT COUNT PREFIX
+  {
+    echo "# Global listing of $2 systems"
+    for i in $(seq 1 "$2"); do printf '# Gsng: bench-list: %s%04d.P00#\n' "$3" "$i"; done
+  } >"$1/C/PRTG/Custom Sensors/ExeXml/Beaconry.Prf"
+}
+for n in $latency_sizes dead50; do
+  root="$work/latency$n"
+  count="${n#dead}"
+  make_root "$root"
+  make_listing "$root" "$count" L
+  for i in $(seq 1 "$count"); do
+    name="$(printf 'L%04d' "$i")"
+    make_profile "$root" "$name" "h$name" 00
+    landscape_system "$name" "h$name" 00 top40.csv
+    if [ "$n" = dead50 ] && { [ "$i" -eq 10 ] || [ "$i" -eq 25 ] || [ "$i" -eq 40 ]; }; then
+      echo "delay_ms = 3600000"
+    else
+      echo "delay_ms = 20"
+    fi
+  done >"$work/latency$n.ini"
+done
+
 longest="$(awk '{ if (length($0) > m) m = length($0) } END { print m }' \
   "$work/global1000/C/PRTG/Custom Sensors/ExeXml/Beaconry.Prf")"
 [ "$longest" -le 199 ] || { echo "listing line of $longest characters" >&2; exit 1; }
 
 cd "$work"
-# The runs use the stand-in, chosen by name as an installation without the
-# SDK would choose it: left to the default, every run would first search the
-# system's library folders for the SDK (about 90 system calls that find
-# nothing) before falling back to the stand-in.
-printf 'RfcLibrary=standin\n' >"$work/Quillmark.ini"
+# The runs use the stand-in, chosen by name (the program never falls back to
+# it). The global runs of (3) measure one system after another.
+printf 'RfcLibrary=standin\nParallel=1\n' >"$work/Quillmark.ini"
+# A working folder per worker count for the runs with latency (Timeout=0, so
+# the slow runs finish).
+for workers in 1 default 32; do
+  mkdir -p "$work/workers-$workers"
+  {
+    printf 'RfcLibrary=standin\nTimeout=0\n'
+    [ "$workers" = default ] || printf 'Parallel=%s\n' "$workers"
+  } >"$work/workers-$workers/Quillmark.ini"
+done
 single_env=(QUILLMARK_ROOT="$work/single" RFCSIM_LANDSCAPE="$work/single.ini")
 global_env() { echo "QUILLMARK_ROOT=$work/global$1" "RFCSIM_LANDSCAPE=$work/global$1.ini"; }
 
@@ -250,8 +285,58 @@ for n in 10 100 1000; do
 done
 echo
 
-# (4) Peak resident memory.
-echo "## 4. Peak resident memory (/usr/bin/time -f %M, median of $rss_runs runs)"
+# (4) Global runs with latency.
+echo "## 4. Global runs with latency (every RFC operation 20 ms, about 100 ms per system), one run each"
+echo
+echo "Ideal: ceil(systems / workers) times the time per system, taken from the run with"
+echo "one worker. The default is $(sed -n 's/.*kDefaultParallel = \([0-9]*\);.*/\1/p' "$top/src/config/settings.h") workers. Target: at most 1.25 at the default and at 32 workers"
+echo "from 200 systems up; the cost per system flat; every live system reported."
+echo
+echo "| Systems | workers | wall s | systems reported | ideal s | ratio | ms per system |"
+echo "|---:|---:|---:|---:|---:|---:|---:|"
+default_workers="$(sed -n 's/.*kDefaultParallel = \([0-9]*\);.*/\1/p' "$top/src/config/settings.h")"
+# latency_run DIR ROOT_SIZE: prints "wall_ms reported" of one run.
+latency_run() {
+  local begin end out
+  begin="$(date +%s%N)"
+  out="$(cd "$work/workers-$1" && env QUILLMARK_ROOT="$work/latency$2" \
+    RFCSIM_LANDSCAPE="$work/latency$2.ini" "$qm" X ITEM=CPU-Usage)"
+  end="$(date +%s%N)"
+  echo "$(((end - begin) / 1000000)) $(grep -c '<Result>' <<<"$out")"
+}
+for n in $latency_sizes; do
+  per_system=""
+  for workers in 1 default 32; do
+    read -r wall reported <<<"$(latency_run "$workers" "$n")"
+    count="$workers"
+    [ "$workers" = default ] && count="$default_workers"
+    [ -n "$per_system" ] || per_system="$(awk -v w="$wall" -v n="$n" 'BEGIN { print w / n }')"
+    ideal="$(awk -v n="$n" -v c="$count" -v t="$per_system" 'BEGIN { printf "%.3f", int((n + c - 1) / c) * t / 1000 }')"
+    echo "| $n | $count | $(awk -v w="$wall" 'BEGIN { printf "%.2f", w / 1000 }') | $reported |" \
+      "$ideal | $(awk -v w="$wall" -v i="$ideal" 'BEGIN { printf "%.2f", w / 1000 / i }') |" \
+      "$(awk -v w="$wall" -v n="$n" -v c="$count" 'BEGIN { printf "%.1f", w / int((n + c - 1) / c) }') |"
+  done
+done
+echo
+echo "50 systems of which 3 never answer (SystemTimeout=2): the live ones are all reported;"
+echo "ideal: ceil(47 / workers) times the time per system of the 50-system run, plus one SystemTimeout."
+echo
+echo "| workers | wall s | systems reported | ideal s | ratio |"
+echo "|---:|---:|---:|---:|---:|"
+per50="$(read -r w _ <<<"$(latency_run 1 50)"; awk -v w="$w" 'BEGIN { print w / 50 }')"
+for workers in default 32; do
+  printf 'SystemTimeout=2\n' >>"$work/workers-$workers/Quillmark.ini"
+  read -r wall reported <<<"$(latency_run "$workers" dead50)"
+  count="$workers"
+  [ "$workers" = default ] && count="$default_workers"
+  ideal="$(awk -v c="$count" -v t="$per50" 'BEGIN { printf "%.3f", int((47 + c - 1) / c) * t / 1000 + 2 }')"
+  echo "| $count | $(awk -v w="$wall" 'BEGIN { printf "%.2f", w / 1000 }') | $reported of 47 | $ideal |" \
+    "$(awk -v w="$wall" -v i="$ideal" 'BEGIN { printf "%.2f", w / 1000 / i }') |"
+done
+echo
+
+# (5) Peak resident memory.
+echo "## 5. Peak resident memory (/usr/bin/time -f %M, median of $rss_runs runs)"
 echo
 echo "| Run | KB |"
 echo "|---|---:|"

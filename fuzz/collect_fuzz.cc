@@ -5,11 +5,12 @@
 #include <cstring>
 #include <string>
 
-#include "collect/collect.h"
-#include "collect/structures.h"
+#include "collect/aggregation.h"
+#include "collect/readings.h"
+#include "config/parameters.h"
 #include "fuzz_targets.h"
-#include "output/console.h"
-#include "run/startup.h"
+#include "output/document.h"
+#include "rfc/row_structures.h"
 
 namespace qm::fuzz {
 namespace {
@@ -30,17 +31,14 @@ void FuzzProcessRows(const std::uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);
   OutputMode mode = ModeFromByte(input.TakeByte());
   bool globalMode = (input.TakeByte() & 1) != 0;
-  ReadingTarget target;
-  target.rawParameterText = std::string(input.TakeUntil('\n'));
-  target.parameterText = UpperCaseAscii(target.rawParameterText);
-  target.destination = std::string(input.TakeUntil('\n'));
-  target.globalMode = globalMode;
-  target.globalItem = std::string(input.TakeUntil('\n'));
-  target.itemLabel = std::string(input.TakeUntil('\n'));
+  Parameters parameters = ParseParameters(input.TakeUntil('\n'));
+  std::string destination(input.TakeUntil('\n'));
+  std::string globalItem(input.TakeUntil('\n'));
+  std::string itemLabel(input.TakeUntil('\n'));
   std::string_view rows = input.TakeRest();
 
-  ProcessFilter filter = ReadProcessFilter(target.parameterText, target.rawParameterText);
-  RowSelection selection = MakeRowSelection(filter, target.destination);
+  ProcessFilter filter = ProcessFilterOf(parameters);
+  RowSelection selection = MakeRowSelection(filter, destination);
   ProcessTotals totals;
   std::int64_t allCpuUtil = 0;
   for (std::size_t at = 0; at < rows.size(); at += kTopSingleRowLength) {
@@ -61,19 +59,19 @@ void FuzzProcessRows(const std::uint8_t* data, std::size_t size) {
   Require(!selection.anyFilter || totals.systemCpuUtilSum == 0,
           "with a filter no system sum is made");
 
-  SensorOutput out;
-  SetOutputForm(out, mode, target.parameterText, target.rawParameterText);
-  StringConsole console;
-  WriteProcessReadings(totals, filter, target, out, console);
-  if (IsXmlForm(mode)) {
-    if (globalMode) {
-      RequireWellFormed("<Prtg>" + console.written + "</Prtg>",
-                        "the item channel is well-formed XML");
-    } else {
-      RequireWellFormed(out.text, "the document is well-formed XML");
-    }
+  ProcessReadings readings = MakeProcessReadings(totals, filter, destination);
+  OutputForm form = MakeOutputForm(mode, parameters);
+  ChannelCounter counter;
+  if (globalMode) {
+    std::optional<Channel> channel = ItemChannel(readings, globalItem, itemLabel);
+    std::string text = channel ? RenderItemChannel(form, counter, itemLabel, *channel) : "";
+    text = RenderGlobalOpening(form) + text + RenderGlobalClosing(form, readings.message);
+    if (IsXmlForm(mode)) RequireWellFormed(text, "the global document is well-formed XML");
+  } else {
+    std::string document = RenderDocument(form, counter, readings.message, readings.channels);
+    if (IsXmlForm(mode)) RequireWellFormed(document, "the document is well-formed XML");
   }
-  RequireErrorDocument("Error 1011: " + filter.filterText + " " + target.itemLabel);
+  RequireErrorDocument("Error 1011: " + filter.filterText + " " + itemLabel);
 }
 
 }  // namespace qm::fuzz

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "collect/collect.h"
+#include "collect/aggregation.h"
 #include "config/file_locations.h"
 #include "config/global_listing.h"
 #include "config/password.h"
@@ -11,7 +11,7 @@
 #include "config/system_entry.h"
 #include "fuzz_targets.h"
 #include "platform/line_reader.h"
-#include "run/startup.h"
+#include "platform/text.h"
 
 namespace qm::fuzz {
 namespace {
@@ -28,12 +28,11 @@ bool IsPrintableAscii(std::string_view text) {
 }
 
 // What the global run does with the listing's parameter text.
-void UseParameterText(RunSettings& run) {
-  run.parameterText = UpperCaseAscii(run.rawParameterText);
-  SensorOutput out;
-  SetOutputForm(out, run.outputMode, run.parameterText, run.rawParameterText);
-  Require(out.selectedChannel <= 999, "a channel number has at most 3 digits");
-  ReadProcessFilter(run.parameterText, run.rawParameterText);
+void UseParameterText(const RunSettings& run) {
+  Require(run.parameters.selectedChannel <= 999, "a channel number has at most 3 digits");
+  Require(run.parameters.upperText == UpperCaseAscii(run.parameters.rawText),
+          "the parameter text is the upper-cased raw text", run.parameters.rawText);
+  ProcessFilterOf(run.parameters);
 }
 
 void RequireFieldLengths(const SystemEntry& entry) {
@@ -43,7 +42,7 @@ void RequireFieldLengths(const SystemEntry& entry) {
   for (const std::string* field : fields) {
     Require(field->size() <= 60, "a profile value has at most 60 characters", *field);
   }
-  Require(entry.password.size() <= 20, "a clear password has at most 20 characters",
+  Require(entry.password.size() <= 40, "a clear password has at most 40 characters",
           entry.password);
   Require(entry.user == UpperCaseAscii(entry.user), "the user is upper-cased", entry.user);
 }
@@ -71,30 +70,51 @@ void FuzzHintFile(const std::uint8_t* data, std::size_t size) {
 // Input: one byte choosing the variant (even: the profile's "# Gsng: " lines,
 // odd: a sensor's lines of the global file), for the sensor variant the
 // parameter text up to the first line feed, then the listing's bytes.
+// The entries of the listing: none holds a line feed or "#", none is longer
+// than the entry limit, and a listing with text has an entry.
+void RequireEntries(std::string_view bytes, ListingKind kind, const std::string& sensorWord,
+                    bool hasListing) {
+  ListingEntries entries(bytes, kind, sensorWord);
+  std::string entry;
+  bool any = false;
+  while (entries.Next(&entry)) {
+    any = true;
+    Require(entry.find_first_of("\n#") == std::string::npos, "an entry holds no line feed or #",
+            entry);
+    Require(entry.size() <= kMaxListingEntryLength, "an entry is cut to the limit");
+    RequireErrorDocument("Error 1011: " + entry);
+  }
+  Require(any == hasListing, "a listing with text has an entry, one without none");
+}
+
 void FuzzListing(const std::uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);
   bool sensorFile = (input.TakeByte() & 1) != 0;
   RunSettings run;
   if (!sensorFile) {
-    LineReader reader(input.TakeRest());
-    ReadProfileListing(reader, &run);
-    Require(run.globalServerListing.find('\n') == std::string::npos,
-            "the listing holds no line feed", run.globalServerListing);
+    std::string_view bytes = input.TakeRest();
+    LineReader reader(bytes);
+    RequireEntries(bytes, ListingKind::kProfileListing, "", ReadProfileListing(reader));
     return;
   }
-  run.rawParameterText = std::string(input.TakeUntil('\n'));
-  run.parameterText = UpperCaseAscii(run.rawParameterText);
-  run.sensorName = run.rawParameterText.substr(0, run.rawParameterText.find(' '));
-  LineReader reader(input.TakeRest());
+  run.parameters = ParseParameters(input.TakeUntil('\n'));
+  run.sensorName = run.parameters.rawText.substr(0, run.parameters.rawText.find(' '));
+  std::string sensorWord = run.parameters.sensorWord;
+  std::string_view bytes = input.TakeRest();
+  LineReader reader(bytes);
   std::string error;
-  if (!ReadSensorListing(reader, &run, &error)) {
+  bool hasListing = false;
+  if (!ReadSensorListing(reader, &run, &hasListing, &error)) {
     RequireErrorDocument(error);
     return;
   }
+  RequireEntries(bytes, ListingKind::kGlobalFile, sensorWord, hasListing);
   Require(run.globalItem.size() <= 90, "the item has at most 90 characters", run.globalItem);
-  Require(run.listingKeyType >= '1' && run.listingKeyType <= '4', "a known key type");
+  Require(
+      run.listingKeyType >= ListingKeyType::kProfile && run.listingKeyType <= ListingKeyType::kSid,
+      "a known key type");
   UseParameterText(run);
-  RequireErrorDocument("Error 1011: " + run.globalItem + " " + run.globalServerListing);
+  RequireErrorDocument("Error 1011: " + run.globalItem);
 }
 
 // Input: one byte for the policy (bit 0) and the read limit (bit 1: 199,
@@ -124,13 +144,14 @@ void FuzzProfile(const std::uint8_t* data, std::size_t size) {
   RequireErrorDocument("(" + entry.destination + ") " + entry.hostname + " " + entry.user);
 }
 
-// Input: the scrambled value, descrambled as a whole; the same bytes are also
-// scrambled as a clear password, which must come back unchanged.
+// Input: the scrambled value (either form), descrambled as a whole; the same
+// bytes are also scrambled as a clear password, which must come back
+// unchanged.
 void FuzzPassword(const std::uint8_t* data, std::size_t size) {
   std::string_view text = AsText(data, size);
   if (!text.empty()) {
     DescrambleResult result = DescramblePassword(text);
-    Require(result.clear.size() <= 20, "a clear password has at most 20 characters", result.clear);
+    Require(result.clear.size() <= 40, "a clear password has at most 40 characters", result.clear);
     Require(result.status == DescrambleStatus::kClear || result.clear.empty(),
             "only a clear result carries text");
   }
@@ -147,8 +168,10 @@ void FuzzPassword(const std::uint8_t* data, std::size_t size) {
     Require(!error.empty(), "a refused password says why");
     return;
   }
-  Require(text.size() >= 2 && text.size() <= 20 && IsPrintableAscii(text),
-          "only 2 to 20 printable characters are scrambled", text);
+  Require(text.size() >= 2 && text.size() <= 40 && IsPrintableAscii(text),
+          "only 2 to 40 printable characters are scrambled", text);
+  Require(value.size() == (text.size() <= 20 ? 24u : 44u),
+          "up to 20 characters scramble into 24, longer ones into 44", value);
   bool control = false;
   for (char c : value) control = control || static_cast<unsigned char>(c) < 0x20;
   Require(!value.empty() && !control && value.back() != ' ',

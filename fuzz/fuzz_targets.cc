@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "output/document.h"
 #include "xml_check.h"
 
 namespace qm::fuzz {
@@ -51,9 +52,7 @@ void RequireWellFormed(std::string_view document, const char* what) {
 }
 
 void RequireErrorDocument(const std::string& text) {
-  SensorOutput out;
-  WriteErrorDocument(out, text);
-  RequireWellFormed(out.text, "the error document is well-formed XML");
+  RequireWellFormed(RenderErrorDocument(text), "the error document is well-formed XML");
 }
 
 OutputMode ModeFromByte(std::uint8_t byte) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "output/sensor_output.h"
+#include "config/output_mode.h"
 
 namespace qm::fuzz {
 

@@ -3,7 +3,7 @@
 
 #include "fuzz_targets.h"
 #include "platform/line_reader.h"
-#include "rfc/rfc_error.h"
+#include "rfc/rfc_report.h"
 
 namespace qm::fuzz {
 

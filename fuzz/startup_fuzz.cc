@@ -2,9 +2,11 @@
 #include <string>
 #include <vector>
 
-#include "collect/collect.h"
+#include "collect/aggregation.h"
 #include "fuzz_targets.h"
-#include "run/run.h"
+#include "platform/text.h"
+#include "run/global_run.h"
+#include "run/single_run.h"
 #include "run/startup.h"
 
 namespace qm::fuzz {
@@ -24,20 +26,19 @@ void FuzzCommandLine(const std::uint8_t* data, std::size_t size) {
     RequireErrorDocument(error);
     return;
   }
-  Require(run.parameterText == UpperCaseAscii(run.rawParameterText),
-          "the parameter text is the upper-cased raw text", run.rawParameterText);
+  const Parameters& parameters = run.parameters;
+  Require(parameters.upperText == UpperCaseAscii(parameters.rawText),
+          "the parameter text is the upper-cased raw text", parameters.rawText);
   Require(run.globalItem.size() <= 90, "the item has at most 90 characters", run.globalItem);
   Require(run.outputMode == mode, "the caller's mode is kept");
 
-  SensorOutput out;
-  SetOutputForm(out, mode, run.parameterText, run.rawParameterText);
-  Require(out.selectedChannel <= 999, "a channel number has at most 3 digits");
-  ProcessFilter filter = ReadProcessFilter(run.parameterText, run.rawParameterText);
+  Require(parameters.selectedChannel <= 999, "a channel number has at most 3 digits");
+  ProcessFilter filter = ProcessFilterOf(parameters);
   RowSelection selection = MakeRowSelection(filter, "PRD");
   (void)selection;
 
-  SingleDisplayText(run.rawParameterText);
-  GlobalDisplayText(run.rawParameterText);
+  SingleDisplayText(parameters.rawText);
+  GlobalDisplayText(parameters.rawText);
   RequireErrorDocument("Error 1002: Profile " + run.profileName + " is missing...");
   RequireErrorDocument("Error 1030: Global Sensor " + run.sensorName + " not found...");
 }

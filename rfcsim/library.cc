@@ -34,12 +34,19 @@ void SimRfcClose(RfcHandle handle) {
 
 extern "C" const RfcLibrary* RfcSimLibrary(void) {
   static const RfcLibrary library = {
-      rfcsim::SimRfcEnvironment, rfcsim::SimRfcOpen,
-      rfcsim::SimRfcOpenEx,      rfcsim::SimRfcInstallStructure,
-      rfcsim::SimItCreate,       rfcsim::SimRfcCall,
-      rfcsim::SimRfcReceive,     rfcsim::SimItFill,
-      rfcsim::SimItGetLine,      rfcsim::SimItDelete,
-      rfcsim::SimRfcLastError,   rfcsim::SimRfcClose,
+      rfcsim::SimRfcEnvironment,
+      rfcsim::SimRfcOpen,
+      rfcsim::SimRfcOpenEx,
+      rfcsim::SimRfcInstallStructure,
+      rfcsim::SimItCreate,
+      rfcsim::SimRfcCall,
+      rfcsim::SimRfcReceive,
+      rfcsim::SimItFill,
+      rfcsim::SimItGetLine,
+      rfcsim::SimItDelete,
+      rfcsim::SimRfcLastError,
+      rfcsim::SimRfcClose,
+      nullptr,
   };
   return &library;
 }

@@ -15,7 +15,8 @@ bin="$top/build/quillmark"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-cp demo/rfcsim.ini demo/qas_top.csv "$work/"
+# Quillmark.ini names the stand-in: without it the program looks for the SDK.
+cp demo/Quillmark.ini demo/rfcsim.ini demo/qas_top.csv "$work/"
 export QUILLMARK_ROOT="$top/demo/root"
 unset RFCSIM_LANDSCAPE
 cd "$work"

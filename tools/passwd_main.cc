@@ -1,5 +1,6 @@
 // quillmark-passwd [PASSWORD]: prints the scrambled value of a password for
-// the "Password...:" line of a profile. Without an argument the password is
+// the "Password...:" line of a profile (24 characters for a password of up to
+// 20 characters, 44 for one of 21 to 40). Without an argument the password is
 // the first line of standard input.
 #include <cstdio>
 #include <random>

@@ -1,50 +1,29 @@
 // The process filters and the summing of the TOP_SINGLE rows. AddProcessRow
 // runs once per process row, so it reads the row bytes in place with the
 // matchers prepared once per step and allocates nothing.
+#include "collect/aggregation.h"
+
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 
-#include "collect/collect.h"
-#include "collect/structures.h"
+#include "platform/text.h"
+#include "rfc/row_structures.h"
 
 namespace qm {
 namespace {
-
-constexpr char UpperChar(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string UpperText(std::string text) {
-  for (char& c : text) c = UpperChar(c);
-  return text;
-}
 
 // Upper-casing by table: this runs for every byte of every row.
 struct UpperTable {
   unsigned char map[256];
   constexpr UpperTable() : map() {
     for (int c = 0; c < 256; ++c) {
-      map[c] = static_cast<unsigned char>(UpperChar(static_cast<char>(c)));
+      map[c] = static_cast<unsigned char>(UpperAscii(static_cast<char>(c)));
     }
   }
 };
 constexpr UpperTable kUpper;
-
-// The value after `key` in the parameter text, cut before its first blank or
-// comma. The key is searched in the upper-cased copy, the value taken from
-// the raw copy at the same place.
-std::string ReadFilterValue(const std::string& parameterText, const std::string& rawParameterText,
-                            const char* key) {
-  std::size_t at = parameterText.find(key);
-  if (at == std::string::npos) return "";
-  std::size_t start = at + std::strlen(key);
-  if (start >= rawParameterText.size()) return "";
-  std::size_t end = rawParameterText.find_first_of(" ,", start);
-  if (end == std::string::npos) end = rawParameterText.size();
-  return rawParameterText.substr(start, end - start);
-}
 
 // The length of a character field's text: it ends at a NUL byte or the
 // field's end.
@@ -173,14 +152,13 @@ std::int64_t NotNegative(std::int64_t value) { return value < 0 ? 0 : value; }
 
 }  // namespace
 
-ProcessFilter ReadProcessFilter(const std::string& parameterText,
-                                const std::string& rawParameterText) {
-  std::string user = ReadFilterValue(parameterText, rawParameterText, "USER=");
-  std::string process = ReadFilterValue(parameterText, rawParameterText, "PROC=");
+ProcessFilter ProcessFilterOf(const Parameters& parameters) {
+  const std::string& user = parameters.userFilter;
+  const std::string& process = parameters.processFilter;
   ProcessFilter filter;
   filter.filterText = process.empty() ? user : process;
-  filter.userFilter = UpperText(user);
-  filter.processFilter = UpperText(process);
+  filter.userFilter = UpperCaseAscii(user);
+  filter.processFilter = UpperCaseAscii(process);
   return filter;
 }
 
@@ -197,7 +175,7 @@ TextMatcher MakeTextMatcher(const std::string& upperValue) {
 RowSelection MakeRowSelection(const ProcessFilter& filter, const std::string& destination) {
   RowSelection selection;
   selection.filter = filter;
-  selection.upperDestination = UpperText(destination);
+  selection.upperDestination = UpperCaseAscii(destination);
   selection.user = MakeTextMatcher(filter.userFilter);
   selection.process = MakeTextMatcher(filter.processFilter);
   selection.anyFilter = selection.user.active || selection.process.active;

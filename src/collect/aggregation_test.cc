@@ -1,11 +1,12 @@
+#include "collect/aggregation.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <string>
 
-#include "collect/collect.h"
-#include "collect/structures.h"
 #include "collect/test_rows.h"
+#include "rfc/row_structures.h"
 
 namespace qm {
 namespace {
@@ -21,11 +22,10 @@ std::string Upper(std::string text) {
   return text;
 }
 
-// The filter as start-up hands the parameter text over: an upper-cased copy
-// for the keys, the raw copy for the values.
-ProcessFilter FilterOf(const std::string& raw) { return ReadProcessFilter(Upper(raw), raw); }
+// The filter of a parameter text as the run parses it.
+ProcessFilter FilterOf(const std::string& raw) { return ProcessFilterOf(ParseParameters(raw)); }
 
-TEST(ReadProcessFilter, TakesValuesUpToBlankOrComma) {
+TEST(ProcessFilterOf, TakesValuesUpToBlankOrComma) {
   struct Case {
     const char* raw;
     const char* user;

@@ -5,8 +5,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 
-#include "collect/structures.h"
+#include "rfc/row_structures.h"
 
 namespace qm {
 namespace {
@@ -98,20 +99,43 @@ std::string RemoteFailureText(int result, const std::string& exceptionText) {
   }
 }
 
-void InstallStructureOnce(RfcAccess& rfc, const StepDescription& step) {
-  RfcTypeHandle& handle = rfc.*step.typeHandle;
-  if (handle != 0) return;
-  if (rfc.library->RfcInstallStructure(step.structureName, step.elements, step.elementCount,
-                                       &handle) != 0) {
-    rfc.reportError("RfcInstallStructure");
-  }
+StepOutcome RemoteFailure(int result, const std::string& exceptionText) {
+  return StepOutcome{
+      StepResult::kRemoteFailure, result, RemoteFailureText(result, exceptionText), {}};
 }
 
-// One remote call and its answer. For exceptions (codes 2 and 3) the
-// library's exception text is copied into *exceptionText.
-int CallFunction(RfcAccess& rfc, RfcHandle connection, const StepDescription& step,
-                 RfcTableHandle table, std::string* exceptionText) {
-  InstallStructureOnce(rfc, step);
+StepOutcome LibraryFailure(const char* operation) {
+  return StepOutcome{StepResult::kLibraryFailure, 0, {}, operation};
+}
+
+// Workers of a global run share the structure handles: one installs, the
+// others wait and read the handle it stored.
+std::mutex& StructureLock() {
+  static std::mutex* lock = new std::mutex;  // never destroyed: workers may outlive main
+  return *lock;
+}
+
+// False when the structure is not installed and its installation fails.
+bool InstallStructureOnce(RfcAccess& rfc, const StepDescription& step) {
+  std::lock_guard<std::mutex> hold(StructureLock());
+  RfcTypeHandle& handle = rfc.*step.typeHandle;
+  if (handle != 0) return true;
+  return rfc.library->RfcInstallStructure(step.structureName, step.elements, step.elementCount,
+                                          &handle) == 0;
+}
+
+// The installed handle, read under the same lock as it was written.
+RfcTypeHandle TypeHandle(RfcAccess& rfc, const StepDescription& step) {
+  std::lock_guard<std::mutex> hold(StructureLock());
+  return rfc.*step.typeHandle;
+}
+
+// One remote call and its answer: the outcome of the call alone (rows not
+// yet fetched). For exceptions (codes 2 and 3) the library's exception text
+// goes into the error text of Error 1012.
+StepOutcome CallFunction(RfcAccess& rfc, RfcHandle connection, const StepDescription& step,
+                         RfcTableHandle table) {
+  if (!InstallStructureOnce(rfc, step)) return LibraryFailure("RfcInstallStructure");
   SentValues sent;
   std::memcpy(sent.localRemote, "LOCAL ", sizeof sent.localRemote);
   std::memset(sent.logicalDestination, ' ', sizeof sent.logicalDestination);
@@ -120,12 +144,13 @@ int CallFunction(RfcAccess& rfc, RfcHandle connection, const StepDescription& st
       Parameter("LOGICAL_DESTINATION", kRfcTypeChar, sizeof sent.logicalDestination,
                 sent.logicalDestination),
       RfcParameter{}};
+  RfcTypeHandle type = TypeHandle(rfc, step);
   RfcTable tables[] = {RfcTable{step.tableName, static_cast<unsigned>(std::strlen(step.tableName)),
-                                rfc.*step.typeHandle, step.rowLength, table, 0},
+                                type, step.rowLength, table, 0},
                        RfcTable{}};
 
   int result = rfc.library->RfcCall(connection, step.function, exporting, tables);
-  if (result != kRfcOk) return result;
+  if (result != kRfcOk) return RemoteFailure(result, "");
 
   ReceivedValues received;
   RfcParameter importing[] = {
@@ -144,70 +169,59 @@ int CallFunction(RfcAccess& rfc, RfcHandle connection, const StepDescription& st
       RfcParameter{}};
   char* exception = nullptr;
   result = rfc.library->RfcReceive(connection, importing, tables, &exception);
-  if (result == kRfcException || result == kRfcSysException) {
-    *exceptionText = BoundedText(exception, kExceptionTextLimit);
-  }
-  return result;
+  if (result == kRfcOk) return StepOutcome{};
+  bool named = result == kRfcException || result == kRfcSysException;
+  return RemoteFailure(result, named ? BoundedText(exception, kExceptionTextLimit) : "");
 }
 
 // Fetches rows 1 to n, the row count read again before each row, and hands
 // each to `takeRow`. False when a row could not be fetched.
 template <typename TakeRow>
-bool FetchRows(RfcAccess& rfc, const StepDescription& step, RfcTableHandle table, TakeRow takeRow) {
+bool FetchRows(RfcAccess& rfc, RfcTableHandle table, TakeRow takeRow) {
   for (unsigned line = 1; line <= rfc.library->ItFill(table); ++line) {
     void* row = rfc.library->ItGetLine(table, line);
-    if (row == nullptr) {
-      rfc.reportError(step.itGetLineOperation);
-      return false;
-    }
+    if (row == nullptr) return false;
     takeRow(static_cast<const unsigned char*>(row));
   }
   return true;
 }
 
-// The frame shared by both steps. `onSuccess` runs for result code 0 with
-// the table; a remote failure appends its error text to out.text unescaped
-// (it becomes the text of an error document, which escapes it).
-template <typename OnSuccess>
-int RunStep(RfcAccess& rfc, RfcHandle connection, const StepDescription& step, SensorOutput& out,
-            RunStatus& status, OnSuccess onSuccess) {
+// The frame shared by both steps: create the table, call, fetch the rows
+// with `takeRow` on success, delete the table. A library failure ends the
+// step at once, as the RFC error report ends the process.
+// *rowsComplete tells whether every row was fetched.
+template <typename TakeRow>
+StepOutcome RunStep(RfcAccess& rfc, RfcHandle connection, const StepDescription& step,
+                    TakeRow takeRow, bool* rowsComplete) {
   RfcTableHandle table = rfc.library->ItCreate(step.tableName, step.rowLength, 0, 0);
-  if (table == nullptr) {
-    rfc.reportError(step.itCreateOperation);
-    return kRfcFailure;  // reached only if the reporter returns
+  if (table == nullptr) return LibraryFailure(step.itCreateOperation);
+  StepOutcome outcome = CallFunction(rfc, connection, step, table);
+  if (outcome.result == StepResult::kLibraryFailure) return outcome;
+  if (outcome.result == StepResult::kOk) {
+    if (!FetchRows(rfc, table, takeRow)) return LibraryFailure(step.itGetLineOperation);
+    *rowsComplete = true;
   }
-  std::string exceptionText;
-  int result = CallFunction(rfc, connection, step, table, &exceptionText);
-  if (result == kRfcOk) {
-    status = RunStatus::kOk;
-    onSuccess(table);
-  } else {
-    out.text += RemoteFailureText(result, exceptionText);
-  }
-  if (rfc.library->ItDelete(table) != 0) rfc.reportError(step.itDeleteOperation);
-  return result;
+  if (rfc.library->ItDelete(table) != 0) return LibraryFailure(step.itDeleteOperation);
+  return outcome;
 }
 
 }  // namespace
 
-int CollectCpuAll(RfcAccess& rfc, RfcHandle connection, SensorOutput& out, RunStatus& status) {
+StepOutcome CollectCpuAll(RfcAccess& rfc, RfcHandle connection) {
   // The rows only show that the system answers; their contents are not used.
-  return RunStep(rfc, connection, kCpuAllStep, out, status, [&](RfcTableHandle table) {
-    FetchRows(rfc, kCpuAllStep, table, [](const unsigned char*) {});
-  });
+  bool rowsComplete = false;
+  return RunStep(
+      rfc, connection, kCpuAllStep, [](const unsigned char*) {}, &rowsComplete);
 }
 
-int CollectTopSingle(RfcAccess& rfc, RfcHandle connection, ReadingTarget& target, SensorOutput& out,
-                     Console& console, RunStatus& status) {
-  return RunStep(rfc, connection, kTopSingleStep, out, status, [&](RfcTableHandle table) {
-    RowSelection selection = MakeRowSelection(
-        ReadProcessFilter(target.parameterText, target.rawParameterText), target.destination);
-    ProcessTotals totals;
-    bool complete = FetchRows(rfc, kTopSingleStep, table, [&](const unsigned char* row) {
-      AddProcessRow(row, selection, &totals);
-    });
-    if (complete) WriteProcessReadings(totals, selection.filter, target, out, console);
-  });
+ProcessOutcome CollectTopSingle(RfcAccess& rfc, RfcHandle connection,
+                                const RowSelection& selection) {
+  ProcessOutcome outcome;
+  outcome.step = RunStep(
+      rfc, connection, kTopSingleStep,
+      [&](const unsigned char* row) { AddProcessRow(row, selection, &outcome.totals); },
+      &outcome.rowsComplete);
+  return outcome;
 }
 
 }  // namespace qm

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "collect/structures.h"
 #include "collect/test_rows.h"
+#include "rfc/row_structures.h"
 
 namespace qm {
 namespace {
@@ -129,42 +129,22 @@ RfcLibrary FakeLibrary() {
   return library;
 }
 
-// In the program the reporter ends the process; here it leaves the step by
-// an exception the test catches.
-struct Fatal {
-  std::string operation;
-};
-void ThrowFatal(const char* operation) { throw Fatal{operation}; }
-
 class CollectTest : public ::testing::Test {
  protected:
   void SetUp() override {
     script = Script{};
     callLog = CallLog{};
     rfc_.library = &library_;
-    rfc_.reportError = ThrowFatal;
-    target_.destination = "PRD";
   }
 
-  int CpuAll() { return CollectCpuAll(rfc_, kConnection, out_, status_); }
-  int TopSingle() { return CollectTopSingle(rfc_, kConnection, target_, out_, console_, status_); }
-  // The operation text the step reported as fatal, or "" when none.
-  template <typename Step>
-  std::string FatalOperation(Step step) {
-    try {
-      step();
-    } catch (const Fatal& fatal) {
-      return fatal.operation;
-    }
-    return "";
+  StepOutcome CpuAll() { return CollectCpuAll(rfc_, kConnection); }
+  ProcessOutcome TopSingle(const std::string& parameters = "") {
+    return CollectTopSingle(rfc_, kConnection,
+                            MakeRowSelection(ProcessFilterOf(ParseParameters(parameters)), "PRD"));
   }
 
   RfcLibrary library_ = FakeLibrary();
   RfcAccess rfc_;
-  ReadingTarget target_;
-  SensorOutput out_;
-  StringConsole console_;
-  RunStatus status_ = RunStatus::kErr;
 };
 
 void ExpectList(const std::vector<Passed>& passed, const std::vector<Passed>& expected) {
@@ -187,10 +167,10 @@ const std::vector<Passed> kSent = {
 
 TEST_F(CollectTest, CpuAllCallsInOrderAndFetchesEveryRow) {
   script.rows = {std::string(kCpuAllRowLength, 'a'), std::string(kCpuAllRowLength, 'b')};
-  out_.text = "kept";
-  EXPECT_EQ(CpuAll(), 0);
-  EXPECT_EQ(status_, RunStatus::kOk);
-  EXPECT_EQ(out_.text, "kept");
+  StepOutcome outcome = CpuAll();
+  EXPECT_EQ(outcome.result, StepResult::kOk);
+  EXPECT_EQ(outcome.rfcResult, 0);
+  EXPECT_EQ(outcome.errorText, "");
   EXPECT_EQ(callLog.calls, (std::vector<std::string>{
                                "ItCreate TF_CPU_ALL 48 0 0", "RfcInstallStructure CPU_ALL 13",
                                "RfcCall 7 GET_CPU_ALL", "RfcReceive 7", "ItFill", "ItGetLine 1",
@@ -211,11 +191,12 @@ TEST_F(CollectTest, CpuAllCallsInOrderAndFetchesEveryRow) {
   EXPECT_TRUE(callLog.exceptionWasNull);
 }
 
-TEST_F(CollectTest, TopSingleCallsInOrderAndWritesTheReadings) {
+TEST_F(CollectTest, TopSingleCallsInOrderAndSumsEveryRow) {
   script.rows = {MakeTopRow({"prdadm", "dw.sapPRD", 250, "     100", 3000, 2000}),
                  MakeTopRow({"root", "init", 150, "      20", 1000, 500})};
-  EXPECT_EQ(TopSingle(), 0);
-  EXPECT_EQ(status_, RunStatus::kOk);
+  ProcessOutcome outcome = TopSingle();
+  EXPECT_EQ(outcome.step.result, StepResult::kOk);
+  EXPECT_TRUE(outcome.rowsComplete);
   EXPECT_EQ(callLog.calls, (std::vector<std::string>{
                                "ItCreate TF_TOP_SINGLE 68 0 0", "RfcInstallStructure TOP_SINGLE 11",
                                "RfcCall 7 GET_TOP_SINGLE", "RfcReceive 7", "ItFill", "ItGetLine 1",
@@ -232,42 +213,37 @@ TEST_F(CollectTest, TopSingleCallsInOrderAndWritesTheReadings) {
                                  {"LASTCOLLINT", 11, 8, 4, ""},
                                  {"LASTCOLLWRT", 11, 0, 25, ""},
                                  {"NORMCOLLINT", 11, 8, 4, ""}});
-  EXPECT_NE(out_.text.find("<Text>(PRD) System-Procs: CPU-Usage=4%, CPU-Time=120 Sec, "
-                           "Working-Set=4 MB, Prv-Pages=2 MB</Text>"),
-            std::string::npos)
-      << out_.text;
-  EXPECT_NE(out_.text.find("<Channel>SID-Usage</Channel>\n<Unit>Custom</Unit>\n"
-                           "<CustomUnit>PerCent</CustomUnit>\n<Value>2</Value>"),
-            std::string::npos);
+  EXPECT_EQ(outcome.totals.cpuUtilSum, 400);
+  EXPECT_EQ(outcome.totals.systemCpuUtilSum, 250);
+  EXPECT_EQ(outcome.totals.cpuTimeSum, 120);
+  EXPECT_EQ(outcome.totals.residentSizeSum, 4000);
+  EXPECT_EQ(outcome.totals.privatePagesSum, 2500);
 }
 
 TEST_F(CollectTest, TopSingleAppliesTheFilterOfTheParameterText) {
   script.rows = {MakeTopRow({"sapadm", "x", 900, "1", 0, 0}),
                  MakeTopRow({"prdadm", "x", 100, "1", 0, 0})};
-  target_.parameterText = "USER=SAPADM";
-  target_.rawParameterText = "user=sapadm";
-  EXPECT_EQ(TopSingle(), 0);
-  EXPECT_NE(out_.text.find("(PRD) Active Proc[SAPADM]: CPU-Usage=9%, CPU-Time=1 Sec"),
-            std::string::npos)
-      << out_.text;
+  ProcessOutcome outcome = TopSingle("user=sapadm");
+  EXPECT_EQ(outcome.totals.cpuUtilSum, 900);
+  EXPECT_EQ(outcome.totals.cpuTimeSum, 1);
 }
 
 TEST_F(CollectTest, EmptyTableIsASuccess) {
-  EXPECT_EQ(CpuAll(), 0);
-  EXPECT_EQ(status_, RunStatus::kOk);
+  EXPECT_EQ(CpuAll().result, StepResult::kOk);
   EXPECT_EQ(callLog.calls.back(), "ItDelete");
   EXPECT_EQ(callLog.calls[callLog.calls.size() - 2], "ItFill");
 
   callLog = CallLog{};
-  EXPECT_EQ(TopSingle(), 0);
-  EXPECT_NE(out_.text.find("CPU-Usage=0%, CPU-Time=0 Sec, Working-Set=0 MB, Prv-Pages=0 MB"),
-            std::string::npos);
+  ProcessOutcome outcome = TopSingle();
+  EXPECT_EQ(outcome.step.result, StepResult::kOk);
+  EXPECT_TRUE(outcome.rowsComplete);
+  EXPECT_EQ(outcome.totals.cpuUtilSum + outcome.totals.residentSizeSum, 0);
 }
 
 TEST_F(CollectTest, RowCountIsReadAgainBeforeEveryRow) {
   script.rows = {std::string(kCpuAllRowLength, 'a'), std::string(kCpuAllRowLength, 'b')};
   script.fillAnswers = {2, 1};  // the table shrinks after the first row
-  EXPECT_EQ(CpuAll(), 0);
+  EXPECT_EQ(CpuAll().result, StepResult::kOk);
   EXPECT_EQ(std::count(callLog.calls.begin(), callLog.calls.end(), "ItGetLine 1"), 1);
   EXPECT_EQ(std::count(callLog.calls.begin(), callLog.calls.end(), "ItGetLine 2"), 0);
 }
@@ -312,65 +288,73 @@ TEST_F(CollectTest, RemoteFailuresAppendTheirErrorText) {
       script.receiveResult = c.receiveResult;
       script.exception = c.exception;
       callLog = CallLog{};
-      out_.text = "<before>";
-      status_ = RunStatus::kErr;
-      int result = topSingle ? TopSingle() : CpuAll();
+      ProcessOutcome top;
+      if (topSingle) top = TopSingle();
+      StepOutcome outcome = topSingle ? top.step : CpuAll();
       int expected = c.callResult != 0 ? c.callResult : c.receiveResult;
       std::string label = std::to_string(c.callResult) + "/" + std::to_string(c.receiveResult);
-      EXPECT_EQ(result, expected) << label;
-      EXPECT_EQ(out_.text, "<before>" + c.text) << label;
-      EXPECT_EQ(status_, RunStatus::kErr) << label;
+      EXPECT_EQ(outcome.result, StepResult::kRemoteFailure) << label;
+      EXPECT_EQ(outcome.rfcResult, expected) << label;
+      EXPECT_EQ(outcome.errorText, c.text) << label;
+      EXPECT_FALSE(top.rowsComplete) << label;
       EXPECT_EQ(callLog.calls.back(), "ItDelete") << label;
       bool received = std::count(callLog.calls.begin(), callLog.calls.end(), "RfcReceive 7") > 0;
       EXPECT_EQ(received, c.callResult == 0) << label;
       EXPECT_EQ(std::count(callLog.calls.begin(), callLog.calls.end(), "ItFill"), 0) << label;
-      EXPECT_EQ(console_.written, "");
     }
   }
 }
 
-TEST_F(CollectTest, LibraryFailuresAreReportedWithTheirOperation) {
+// A library failure ends the step at once: no library call follows the one
+// that failed (the RFC error report ends the process after it).
+TEST_F(CollectTest, LibraryFailuresNameTheirOperationAndEndTheStep) {
   struct Case {
     void (*arrange)();
     const char* cpuAll;
     const char* topSingle;
+    const char* lastCall;
+    bool rowsComplete;
   } cases[] = {
-      {[] { script.installResult = 1; }, "RfcInstallStructure", "RfcInstallStructure"},
-      {[] { script.createFails = true; }, "ItCreate TF_CPU_ALL", "ItCreate TF_TOP_SINGLE"},
-      {[] { script.failingRow = 2; }, "ItGetLine TF_CPU_ALL", "ItGetLine TF_TOP_SINGLE"},
-      {[] { script.deleteResult = 1; }, "ItDelete TF_CPU_ALL", "ItDelete TF_TOP_SINGLE"},
+      {[] { script.installResult = 1; }, "RfcInstallStructure", "RfcInstallStructure",
+       "RfcInstallStructure", false},
+      {[] { script.createFails = true; }, "ItCreate TF_CPU_ALL", "ItCreate TF_TOP_SINGLE",
+       "ItCreate", false},
+      {[] { script.failingRow = 2; }, "ItGetLine TF_CPU_ALL", "ItGetLine TF_TOP_SINGLE",
+       "ItGetLine 2", false},
+      {[] { script.deleteResult = 1; }, "ItDelete TF_CPU_ALL", "ItDelete TF_TOP_SINGLE", "ItDelete",
+       true},
   };
   for (const Case& c : cases) {
     script = Script{};
-    script.rows = {MakeTopRow(TopRow{}), MakeTopRow(TopRow{})};
+    script.rows = {MakeTopRow(TopRow{"u", "x", 100}), MakeTopRow(TopRow{"u", "x", 200})};
     c.arrange();
     rfc_.cpuAllType = rfc_.topSingleType = 0;
-    EXPECT_EQ(FatalOperation([&] { CpuAll(); }), c.cpuAll);
-    EXPECT_EQ(FatalOperation([&] { TopSingle(); }), c.topSingle);
+    callLog = CallLog{};
+    StepOutcome cpu = CpuAll();
+    EXPECT_EQ(cpu.result, StepResult::kLibraryFailure) << c.cpuAll;
+    EXPECT_EQ(cpu.failedOperation, c.cpuAll);
+    EXPECT_EQ(callLog.calls.back().rfind(c.lastCall, 0), 0u) << callLog.calls.back();
+    rfc_.cpuAllType = rfc_.topSingleType = 0;
+    callLog = CallLog{};
+    ProcessOutcome top = TopSingle();
+    EXPECT_EQ(top.step.result, StepResult::kLibraryFailure) << c.topSingle;
+    EXPECT_EQ(top.step.failedOperation, c.topSingle);
+    EXPECT_EQ(callLog.calls.back().rfind(c.lastCall, 0), 0u) << callLog.calls.back();
+    // Only a failed deletion comes after every row was summed.
+    EXPECT_EQ(top.rowsComplete, c.rowsComplete) << c.topSingle;
+    if (c.rowsComplete) {
+      EXPECT_EQ(top.totals.cpuUtilSum, 300);
+    }
   }
-  EXPECT_EQ(console_.written, "");  // no readings after a failed row
 }
 
 TEST_F(CollectTest, FailedInstallationIsTriedAgainNextTime) {
   script.installResult = 1;
-  EXPECT_EQ(FatalOperation([&] { CpuAll(); }), "RfcInstallStructure");
+  EXPECT_EQ(CpuAll().failedOperation, "RfcInstallStructure");
   EXPECT_EQ(rfc_.cpuAllType, 0u);
   script.installResult = 0;
-  EXPECT_EQ(CpuAll(), 0);
+  EXPECT_EQ(CpuAll().result, StepResult::kOk);
   EXPECT_EQ(rfc_.cpuAllType, kTypeHandle);
-}
-
-TEST_F(CollectTest, GlobalModePrintsOnlyTheItemChannel) {
-  script.rows = {MakeTopRow({"u", "x", 4200, "1", 0, 0})};
-  target_.globalMode = true;
-  target_.globalItem = "CPU-Usage";
-  target_.itemLabel = "PRD";
-  EXPECT_EQ(TopSingle(), 0);
-  EXPECT_TRUE(target_.itemFound);
-  EXPECT_EQ(console_.written,
-            "\n<Result><Channel>PRD</Channel>\n<Unit>Custom</Unit>\n<CustomUnit>PerCent"
-            "</CustomUnit>\n<Value>42</Value></Result>\n");
-  EXPECT_EQ(out_.text, "");
 }
 
 }  // namespace

@@ -1,32 +1,18 @@
-// The five readings made from the process totals: the message text and the
-// channels of a single system's document, or the one item channel of a run
-// over a global listing.
-#include <cstdint>
-#include <string>
+#include "collect/readings.h"
 
-#include "collect/collect.h"
+#include <cstdint>
 
 namespace qm {
 namespace {
 
-struct Reading {
-  const char* name;
-  std::uint64_t value;
-  const char* unit;
-};
+// The sums are never negative (rows count negative figures as 0).
+std::uint64_t Whole(std::int64_t sum) { return static_cast<std::uint64_t>(sum < 0 ? 0 : sum); }
 
-// The sums are never negative (rows count negative figures as 0); the
-// divisions truncate.
-void MakeReadings(const ProcessTotals& totals, Reading (&readings)[5]) {
-  auto whole = [](std::int64_t sum) { return static_cast<std::uint64_t>(sum < 0 ? 0 : sum); };
-  readings[0] = {"CPU-Usage", whole(totals.cpuUtilSum) / 100, "PerCent"};
-  readings[1] = {"SID-Usage", whole(totals.systemCpuUtilSum) / 100, "PerCent"};
-  readings[2] = {"CPU-Time", whole(totals.cpuTimeSum), "CpuTime"};
-  readings[3] = {"Working-Set", whole(totals.residentSizeSum) / 1000, "MByte"};
-  readings[4] = {"Private Pages", whole(totals.privatePagesSum) / 1000, "MByte"};
+Channel MakeChannel(const char* name, std::uint64_t value, const char* unit) {
+  return Channel{name, std::to_string(value), unit};
 }
 
-std::string MessageText(const Reading (&readings)[5], const ProcessFilter& filter,
+std::string MessageText(const std::vector<Channel>& channels, const ProcessFilter& filter,
                         const std::string& destination) {
   std::string text = "(" + destination;
   if (!filter.userFilter.empty() && !filter.processFilter.empty()) {
@@ -38,58 +24,42 @@ std::string MessageText(const Reading (&readings)[5], const ProcessFilter& filte
   } else {
     text += ") System-Procs: ";
   }
-  text += "CPU-Usage=" + std::to_string(readings[0].value) + "%,";
-  text += " CPU-Time=" + GroupThousands(std::to_string(readings[2].value)) + " Sec,";
-  text += " Working-Set=" + GroupThousands(std::to_string(readings[3].value)) + " MB,";
-  text += " Prv-Pages=" + GroupThousands(std::to_string(readings[4].value)) + " MB";
+  text += "CPU-Usage=" + channels[0].value + "%,";
+  text += " CPU-Time=" + GroupThousands(channels[2].value) + " Sec,";
+  text += " Working-Set=" + GroupThousands(channels[3].value) + " MB,";
+  text += " Prv-Pages=" + GroupThousands(channels[4].value) + " MB";
   return text;
 }
 
-void WriteDocument(const Reading (&readings)[5], const ProcessFilter& filter,
-                   const std::string& destination, SensorOutput& out) {
-  BeginDocument(out);
-  BeginMessage(out);
-  AppendMessageText(out, MessageText(readings, filter, destination));
-  EndMessage(out);
-  for (const Reading& reading : readings) {
-    WriteChannel(out, "", reading.name, std::to_string(reading.value), reading.unit);
-  }
-  EndDocument(out);
-}
-
-// Global mode: only the channel named by the item, under the item label,
-// printed at once.
-void WriteItemChannel(const Reading (&readings)[5], ReadingTarget& target, SensorOutput& out,
-                      Console& console) {
-  target.itemFound = true;
-  out.text.clear();
-  const std::string label = target.itemLabel;
-  for (const Reading& reading : readings) {
-    if (target.globalItem != reading.name) continue;
-    WriteChannel(out, target.itemLabel, label, std::to_string(reading.value), reading.unit);
-    console.Write(out.text);
-    out.text.clear();
-  }
-}
-
 }  // namespace
+
+ProcessReadings MakeProcessReadings(const ProcessTotals& totals, const ProcessFilter& filter,
+                                    const std::string& destination) {
+  ProcessReadings readings;
+  readings.channels = {
+      MakeChannel("CPU-Usage", Whole(totals.cpuUtilSum) / 100, "PerCent"),
+      MakeChannel("SID-Usage", Whole(totals.systemCpuUtilSum) / 100, "PerCent"),
+      MakeChannel("CPU-Time", Whole(totals.cpuTimeSum), "CpuTime"),
+      MakeChannel("Working-Set", Whole(totals.residentSizeSum) / 1000, "MByte"),
+      MakeChannel("Private Pages", Whole(totals.privatePagesSum) / 1000, "MByte"),
+  };
+  readings.message = MessageText(readings.channels, filter, destination);
+  return readings;
+}
+
+std::optional<Channel> ItemChannel(const ProcessReadings& readings, const std::string& item,
+                                   const std::string& label) {
+  for (const Channel& channel : readings.channels) {
+    if (channel.name == item) return Channel{label, channel.value, channel.unit};
+  }
+  return std::nullopt;
+}
 
 std::string GroupThousands(const std::string& digits) {
   std::size_t n = digits.size();
   if (n <= 3) return digits;
   if (n <= 6) return digits.substr(0, n - 3) + "." + digits.substr(n - 3);
   return digits.substr(0, n - 6) + "." + digits.substr(n - 6, 3) + "." + digits.substr(n - 3);
-}
-
-void WriteProcessReadings(const ProcessTotals& totals, const ProcessFilter& filter,
-                          ReadingTarget& target, SensorOutput& out, Console& console) {
-  Reading readings[5];
-  MakeReadings(totals, readings);
-  if (target.globalMode) {
-    WriteItemChannel(readings, target, out, console);
-  } else {
-    WriteDocument(readings, filter, target.destination, out);
-  }
 }
 
 }  // namespace qm

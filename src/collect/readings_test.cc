@@ -1,8 +1,8 @@
+#include "collect/readings.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "collect/collect.h"
 
 namespace qm {
 namespace {
@@ -23,123 +23,87 @@ TEST(GroupThousands, PutsAtMostTwoSeparators) {
   for (const Case& c : cases) EXPECT_EQ(GroupThousands(c.digits), c.grouped) << c.digits;
 }
 
-std::string XmlChannel(const std::string& name, const std::string& value, const std::string& unit) {
-  return "\n<Result><Channel>" + name + "</Channel>\n<Unit>Custom</Unit>\n<CustomUnit>" + unit +
-         "</CustomUnit>\n<Value>" + value + "</Value></Result>\n";
+void ExpectChannel(const Channel& channel, const char* name, const char* value, const char* unit) {
+  EXPECT_EQ(channel.name, name);
+  EXPECT_EQ(channel.value, value) << name;
+  EXPECT_EQ(channel.unit, unit) << name;
 }
 
-ReadingTarget SingleTarget(const std::string& destination) {
-  ReadingTarget target;
-  target.destination = destination;
-  return target;
-}
-
-TEST(WriteProcessReadings, WritesTheWholeDocumentWithTruncatedReadings) {
+TEST(MakeProcessReadings, TruncatesTheReadingsAndGroupsOnlyTheMessage) {
   ProcessTotals totals;
   totals.cpuUtilSum = 3799;           // 37 %
   totals.systemCpuUtilSum = 99;       // 0 %
   totals.cpuTimeSum = 1234567;        // seconds, grouped only in the text
   totals.residentSizeSum = 12345999;  // 12345 MB
   totals.privatePagesSum = 6789000;   // 6789 MB
-  SensorOutput out;
-  out.text = "dropped";
-  ReadingTarget target = SingleTarget("PRD");
-  StringConsole console;
-  WriteProcessReadings(totals, ProcessFilter{}, target, out, console);
-  EXPECT_EQ(out.text,
-            "\n<Prtg>\n\n<Text>(PRD) System-Procs: CPU-Usage=37%, CPU-Time=1.234.567 Sec, "
-            "Working-Set=12.345 MB, Prv-Pages=6.789 MB</Text>\n" +
-                XmlChannel("CPU-Usage", "37", "PerCent") + XmlChannel("SID-Usage", "0", "PerCent") +
-                XmlChannel("CPU-Time", "1234567", "CpuTime") +
-                XmlChannel("Working-Set", "12345", "MByte") +
-                XmlChannel("Private Pages", "6789", "MByte") + "\n</Prtg>\n");
-  EXPECT_EQ(console.written, "");
-  EXPECT_FALSE(target.itemFound);
+  ProcessReadings readings = MakeProcessReadings(totals, ProcessFilter{}, "PRD");
+  EXPECT_EQ(readings.message,
+            "(PRD) System-Procs: CPU-Usage=37%, CPU-Time=1.234.567 Sec, "
+            "Working-Set=12.345 MB, Prv-Pages=6.789 MB");
+  ASSERT_EQ(readings.channels.size(), 5u);
+  ExpectChannel(readings.channels[0], "CPU-Usage", "37", "PerCent");
+  ExpectChannel(readings.channels[1], "SID-Usage", "0", "PerCent");
+  ExpectChannel(readings.channels[2], "CPU-Time", "1234567", "CpuTime");
+  ExpectChannel(readings.channels[3], "Working-Set", "12345", "MByte");
+  ExpectChannel(readings.channels[4], "Private Pages", "6789", "MByte");
 }
 
-// The part of the message text in front of the readings, per filter.
-TEST(WriteProcessReadings, NamesTheFilterInTheMessageText) {
+// The part of the message text in front of the readings, per filter; the
+// text is not escaped here (the XML form escapes it when rendering).
+TEST(MakeProcessReadings, NamesTheFilterInTheMessageText) {
   struct Case {
     const char* user;
     const char* process;
     const char* text;
   } cases[] = {
       {"", "",
-       "(PRD) System-Procs: CPU-Usage=0%, CPU-Time=0 Sec, Working-Set=0 MB, "
+       "(P<D) System-Procs: CPU-Usage=0%, CPU-Time=0 Sec, Working-Set=0 MB, "
        "Prv-Pages=0 MB"},
-      {"SAPADM", "", "(PRD) Active Proc[SAPADM]: CPU-Usage="},
-      {"", "DW*", "(PRD) Active Proc[DW*]: CPU-Usage="},
-      {"SAPADM", "DW*", "(PRD) Active Proc[SAPADM/DW*]: CPU-Usage="},
+      {"SAPADM", "", "(P<D) Active Proc[SAPADM]: CPU-Usage="},
+      {"", "DW*", "(P<D) Active Proc[DW*]: CPU-Usage="},
+      {"SAPADM", "DW*", "(P<D) Active Proc[SAPADM/DW*]: CPU-Usage="},
   };
   for (const Case& c : cases) {
     ProcessFilter filter;
     filter.userFilter = c.user;
     filter.processFilter = c.process;
-    SensorOutput out;
-    out.outputMode = OutputMode::kZephanor;  // the text form shows the message unescaped
-    ReadingTarget target = SingleTarget("PRD");
-    StringConsole console;
-    WriteProcessReadings(ProcessTotals{}, filter, target, out, console);
-    EXPECT_EQ(out.text.rfind(std::string("\n# ") + c.text, 0), 0u) << out.text;
+    std::string message = MakeProcessReadings(ProcessTotals{}, filter, "P<D").message;
+    EXPECT_EQ(message.rfind(c.text, 0), 0u) << message;
   }
 }
 
-TEST(WriteProcessReadings, ReadingsBeyondThirtyTwoBitsAreShownWhole) {
+TEST(MakeProcessReadings, ReadingsBeyondThirtyTwoBitsAreShownWhole) {
   ProcessTotals totals;
   totals.cpuUtilSum = 3LL * 2147483647;  // 64424509 %
   totals.cpuTimeSum = 5000000000;
   totals.residentSizeSum = 10000000000000;  // 10^10 MB
-  SensorOutput out;
-  ReadingTarget target = SingleTarget("PRD");
-  StringConsole console;
-  WriteProcessReadings(totals, ProcessFilter{}, target, out, console);
-  EXPECT_NE(out.text.find("CPU-Usage=64424509%, CPU-Time=5000.000.000 Sec, "
-                          "Working-Set=10000.000.000 MB, Prv-Pages=0 MB"),
+  ProcessReadings readings = MakeProcessReadings(totals, ProcessFilter{}, "PRD");
+  EXPECT_NE(readings.message.find("CPU-Usage=64424509%, CPU-Time=5000.000.000 Sec, "
+                                  "Working-Set=10000.000.000 MB, Prv-Pages=0 MB"),
             std::string::npos);
-  EXPECT_NE(out.text.find(XmlChannel("CPU-Time", "5000000000", "CpuTime")), std::string::npos);
-  EXPECT_NE(out.text.find(XmlChannel("Working-Set", "10000000000", "MByte")), std::string::npos);
+  EXPECT_EQ(readings.channels[2].value, "5000000000");
+  EXPECT_EQ(readings.channels[3].value, "10000000000");
 }
 
-TEST(WriteProcessReadings, GlobalModePrintsOnlyTheItemChannel) {
+TEST(ItemChannel, TakesTheChannelTheItemNamesUnderTheLabel) {
   ProcessTotals totals;
   totals.cpuUtilSum = 12345;
   totals.systemCpuUtilSum = 4299;
+  ProcessReadings readings = MakeProcessReadings(totals, ProcessFilter{}, "PRD");
   struct Case {
     const char* item;
-    std::string printed;
+    const char* value;  // null: no channel
   } cases[] = {
-      {"SID-Usage", XmlChannel("PRD sapprd", "42", "PerCent")},
-      {"CPU-Usage", XmlChannel("PRD sapprd", "123", "PerCent")},
-      {"cpu-usage", ""},  // the item is compared with its letter case
-      {"Nothing", ""},
+      {"SID-Usage", "42"},
+      {"CPU-Usage", "123"},
+      {"cpu-usage", nullptr},  // the item is compared with its letter case
+      {"Nothing", nullptr},
   };
   for (const Case& c : cases) {
-    SensorOutput out;
-    out.text = "left over";
-    ReadingTarget target = SingleTarget("PRD");
-    target.globalMode = true;
-    target.globalItem = c.item;
-    target.itemLabel = "PRD sapprd";
-    StringConsole console;
-    WriteProcessReadings(totals, ProcessFilter{}, target, out, console);
-    EXPECT_EQ(console.written, c.printed) << c.item;
-    EXPECT_EQ(out.text, "") << c.item;
-    EXPECT_TRUE(target.itemFound) << c.item;
+    std::optional<Channel> channel = ItemChannel(readings, c.item, "PRD sapprd");
+    ASSERT_EQ(channel.has_value(), c.value != nullptr) << c.item;
+    if (channel) ExpectChannel(*channel, "PRD sapprd", c.value, "PerCent");
   }
-}
-
-TEST(WriteProcessReadings, GlobalModeLabelsTheChannelInTheTextForm) {
-  ProcessTotals totals;
-  totals.residentSizeSum = 1999;
-  SensorOutput out;
-  out.outputMode = OutputMode::kZephanor;
-  ReadingTarget target = SingleTarget("PRD");
-  target.globalMode = true;
-  target.globalItem = "Working-Set";
-  target.itemLabel = "PRD.host";
-  StringConsole console;
-  WriteProcessReadings(totals, ProcessFilter{}, target, out, console);
-  EXPECT_EQ(console.written, "\n\nMessage.PRD_host: PRD.host (MByte)\nStatistic.PRD_host: 1");
 }
 
 }  // namespace

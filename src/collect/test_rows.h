@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "collect/structures.h"
+#include "rfc/row_structures.h"
 
 namespace qm::testing_rows {
 

@@ -6,6 +6,7 @@
 
 #include "platform/line_reader.h"
 #include "platform/platform.h"
+#include "platform/text.h"
 
 namespace qm {
 namespace {
@@ -35,20 +36,6 @@ bool IsDirectoryLine(const std::string& line) {
          (line.size() >= 3 && line[2] == '\\');
 }
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// Reads the whole file; an open that fails leaves *bytes empty and returns false.
-bool ReadWholeFile(const std::string& windowsPath, std::string* bytes) {
-  bytes->clear();
-  std::FILE* file = OpenForReading(windowsPath);
-  if (file == nullptr) return false;
-  char chunk[4096];
-  std::size_t count;
-  while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes->append(chunk, count);
-  std::fclose(file);
-  return true;
-}
-
 // Opens the file and records it as the run's profile.
 bool OpenProfile(RunSettings* run, const std::string& directory) {
   std::string path = directory + run->profileName;
@@ -75,8 +62,10 @@ bool LocateInGivenDirectory(RunSettings* run, std::string* error) {
 // The sensor directory below the hinted base: the hint may name the folder
 // that holds "PRTG Network Monitor", that folder itself, or the sensor
 // directory itself, so both suffixes are probed in turn.
-bool LocateBelowHint(RunSettings* run, const std::string& hintBytes, std::string* error) {
-  std::string directory = ReadHintDirectory(hintBytes);
+bool LocateBelowHint(RunSettings* run, std::FILE* hint, std::string* error) {
+  LineReader reader(hint);
+  std::string directory = ReadHintDirectory(reader);
+  std::fclose(hint);
   if (directory.empty() || directory.back() != '\\') directory.push_back('\\');
   if (CanOpenForReading(directory + kSuffixBelowBase + run->profileName)) {
     directory += kSuffixBelowBase;
@@ -102,9 +91,9 @@ bool LocateInFixedDirectories(RunSettings* run, std::string* error) {
 bool LocateInSensorDirectory(RunSettings* run, std::string* error) {
   run->profileDirectory.clear();
   run->profilePath.clear();
-  std::string hintBytes;
-  bool found = ReadWholeFile(kHintFile, &hintBytes) ? LocateBelowHint(run, hintBytes, error)
-                                                    : LocateInFixedDirectories(run, error);
+  std::FILE* hint = OpenForReading(kHintFile);
+  bool found =
+      hint != nullptr ? LocateBelowHint(run, hint, error) : LocateInFixedDirectories(run, error);
   if (!found) return false;
   if (!IsSensorDirectory(run->profileDirectory)) {
     CloseProfile(run);
@@ -118,13 +107,16 @@ bool LocateInSensorDirectory(RunSettings* run, std::string* error) {
 
 bool LocateProfile(RunSettings* run, std::string* error) {
   CloseProfile(run);
-  bool givenDirectory =
-      run->outputMode != OutputMode::kExeXml || run->parameterText.find('@') != std::string::npos;
+  bool givenDirectory = IsCallerProduct(run->outputMode) || run->parameters.atMarker;
   return givenDirectory ? LocateInGivenDirectory(run, error) : LocateInSensorDirectory(run, error);
 }
 
 std::string ReadHintDirectory(std::string_view hintBytes) {
   LineReader reader(hintBytes);
+  return ReadHintDirectory(reader);
+}
+
+std::string ReadHintDirectory(LineReader& reader) {
   std::string line;
   std::string directory;
   while (reader.ReadLine(kHintReadLimit, &line)) {

@@ -8,7 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "run/run_settings.h"
+#include "config/run_settings.h"
+#include "platform/line_reader.h"
 
 namespace qm {
 
@@ -24,6 +25,7 @@ bool LocateProfile(RunSettings* run, std::string* error);
 // (first character a backslash, or second a colon, or third a backslash),
 // lines read with at most 99 characters per read; empty when there is none.
 std::string ReadHintDirectory(std::string_view hintBytes);
+std::string ReadHintDirectory(LineReader& reader);
 
 // True when the directory ends in "ExeXml\" (letter case ignored): the six
 // characters before its final backslash read "EXEXML" upper-cased.

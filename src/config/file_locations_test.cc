@@ -154,7 +154,7 @@ TEST_F(LocateProfileTest, CallerModeUsesTheCommandLineDirectory) {
 }
 
 TEST_F(LocateProfileTest, AtMarkInExeXmlModeUsesTheCommandLineDirectory) {
-  run_.parameterText = "USER=SAPSYS @";
+  run_.parameters = ParseParameters("USER=SAPSYS @");
   Put(std::string(kFixed2) + "PROD.P00");
   ExpectError("Error 1002: Profile PROD.P00 is missing...");  // current directory only
 

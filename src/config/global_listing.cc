@@ -1,10 +1,13 @@
 #include "config/global_listing.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <string>
 
+#include "platform/file_names.h"
 #include "platform/platform.h"
+#include "platform/text.h"
 
 namespace qm {
 namespace {
@@ -26,13 +29,6 @@ std::string TextFrom(const std::string& line, std::size_t column) {
   return line.size() > column ? line.substr(column) : std::string();
 }
 
-std::string UpperAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
-
 void ColonsToBlanks(std::string* text) {
   for (char& c : *text) {
     if (c == ':') c = ' ';
@@ -43,10 +39,10 @@ bool Contains(const std::string& text, const char* word) {
   return text.find(word) != std::string::npos;
 }
 
-// The first word of the upper-cased parameter text, blank-padded (or cut)
-// to the ten characters that take part in matching.
-std::string SensorWord(const std::string& parameterText) {
-  std::string word = parameterText.substr(0, parameterText.find(' '));
+// The sensor word blank-padded (or cut) to the ten characters that take
+// part in matching.
+std::string SensorKey(const std::string& sensorWord) {
+  std::string word = sensorWord;
   word.resize(kSensorWordLength, ' ');
   return word;
 }
@@ -67,10 +63,10 @@ std::string ItemValue(const std::string& sensorText) {
 
 // The later key word in this order wins: Profile, Alias, Host, Sid.
 void ApplyListingKeyType(const std::string& line, RunSettings* run) {
-  if (Contains(line, ",Profile")) run->listingKeyType = '1';
-  if (Contains(line, ",Alias")) run->listingKeyType = '2';
-  if (Contains(line, ",Host")) run->listingKeyType = '3';
-  if (Contains(line, ",Sid")) run->listingKeyType = '4';
+  if (Contains(line, ",Profile")) run->listingKeyType = ListingKeyType::kProfile;
+  if (Contains(line, ",Alias")) run->listingKeyType = ListingKeyType::kAlias;
+  if (Contains(line, ",Host")) run->listingKeyType = ListingKeyType::kHost;
+  if (Contains(line, ",Sid")) run->listingKeyType = ListingKeyType::kSid;
 }
 
 // The run's parameter text is the sensor text before ",Sensor=", with its
@@ -81,40 +77,63 @@ std::string RunParameterText(const std::string& sensorText) {
   return text;
 }
 
-}  // namespace
+// The key of the sensor's listing lines ("# GSNG: " and the padded word).
+std::string ListingKey(const std::string& sensorWord) { return "# GSNG: " + SensorKey(sensorWord); }
 
-void ReadProfileListing(LineReader& reader, RunSettings* run) {
-  std::string line;
-  while (reader.ReadLine(kListingReadLimit, &line)) {
-    if (line.compare(0, 8, "# Gsng: ") == 0) {
-      run->globalServerListing += TextFrom(line, kListingTextColumn);
-    }
-  }
+// The listing text of a line, or false when the line is no listing line.
+bool ListingTextOf(const std::string& line, ListingKind kind, const std::string& listingKey,
+                   std::string* text) {
+  bool listingLine =
+      kind == ListingKind::kGlobalFile
+          ? UpperCaseAscii(std::string_view(line).substr(0, listingKey.size())) == listingKey
+          : line.compare(0, 8, "# Gsng: ") == 0;
+  if (!listingLine) return false;
+  *text = TextFrom(line, kListingTextColumn);
+  return true;
 }
 
-bool ReadSensorListing(LineReader& reader, RunSettings* run, std::string* error) {
-  std::string word = SensorWord(run->parameterText);
-  std::string listingKey = "# GSNG: " + word;
+}  // namespace
+
+bool ReadProfileListing(LineReader& reader) {
+  std::string line;
+  std::string text;
+  bool hasListing = false;
+  while (reader.ReadLine(kListingReadLimit, &line)) {
+    if (ListingTextOf(line, ListingKind::kProfileListing, "", &text) && !text.empty()) {
+      hasListing = true;
+    }
+  }
+  return hasListing;
+}
+
+bool ReadSensorListing(LineReader& reader, RunSettings* run, bool* hasListing, std::string* error) {
+  run->listingSensorWord = run->parameters.sensorWord;
+  std::string word = SensorKey(run->listingSensorWord);
+  std::string listingKey = ListingKey(run->listingSensorWord);
   std::string sensorKey = "# GSNX: " + word;
   run->globalItem.clear();
+  *hasListing = false;
   bool sensorSeen = false;
   std::string itemSource;
   std::string line;
+  std::string text;
   while (reader.ReadLine(kListingReadLimit, &line)) {
-    std::string key = UpperAscii(line.substr(0, listingKey.size()));
-    if (key == listingKey) {
-      run->globalServerListing += TextFrom(line, kListingTextColumn);
-    } else if (key == sensorKey) {
-      std::string sensorText = TextFrom(line, kSensorTextColumn);
-      if (!Contains(sensorText, kSensorTag)) {
-        *error = "Error 1029: Invalid Sensor-Allocation...";
-        return false;
-      }
-      itemSource = sensorText;
-      run->rawParameterText = RunParameterText(sensorText);
-      ApplyListingKeyType(line, run);
-      sensorSeen = true;
+    if (ListingTextOf(line, ListingKind::kGlobalFile, listingKey, &text)) {
+      if (!text.empty()) *hasListing = true;
+      continue;
     }
+    std::string key = UpperCaseAscii(std::string_view(line).substr(0, sensorKey.size()));
+    if (key != sensorKey) continue;
+    std::string sensorText = TextFrom(line, kSensorTextColumn);
+    if (!Contains(sensorText, kSensorTag)) {
+      *error = "Error 1029: Invalid Sensor-Allocation...";
+      return false;
+    }
+    itemSource = sensorText;
+    Parameters sensor = ParseParameters(RunParameterText(sensorText));
+    run->parameters = sensor;
+    ApplyListingKeyType(line, run);
+    sensorSeen = true;
   }
   if (!sensorSeen) {
     *error = "Error 1030: Global Sensor " + run->sensorName + " not found...";
@@ -127,10 +146,9 @@ bool ReadSensorListing(LineReader& reader, RunSettings* run, std::string* error)
 bool ReadGlobalListing(RunSettings* run, std::string* error) {
   if (run->profileStream != nullptr) std::fclose(run->profileStream);
   run->profileStream = nullptr;
-  run->globalServerListing.clear();
-  run->listingKeyType = '1';
+  run->listingKeyType = ListingKeyType::kProfile;
 
-  bool sensorFile = run->profileName == kGlobalListingFile;
+  bool sensorFile = run->listingKind == ListingKind::kGlobalFile;
   std::FILE* file = OpenForReading(run->profilePath);
   if (file == nullptr) {
     *error = std::string(sensorFile ? "Error 10x1" : "Error 1024") + ": ProFile " +
@@ -139,15 +157,16 @@ bool ReadGlobalListing(RunSettings* run, std::string* error) {
   }
   LineReader reader(file);
   bool ok = true;
+  bool hasListing = false;
   if (sensorFile) {
-    ok = ReadSensorListing(reader, run, error);
+    ok = ReadSensorListing(reader, run, &hasListing, error);
   } else {
-    ReadProfileListing(reader, run);
+    hasListing = ReadProfileListing(reader);
   }
   std::fclose(file);
   if (!ok) return false;
 
-  if (run->globalServerListing.empty()) {
+  if (!hasListing) {
     *error = "Error 1025: Global Server Listing missing...";
     return false;
   }
@@ -156,6 +175,49 @@ bool ReadGlobalListing(RunSettings* run, std::string* error) {
     return false;
   }
   return true;
+}
+
+ListingEntries::ListingEntries(const RunSettings& run)
+    : file_(OpenForReading(run.profilePath)),
+      reader_(file_ != nullptr ? LineReader(file_) : LineReader(std::string_view())),
+      kind_(run.listingKind),
+      listingKey_(ListingKey(run.listingSensorWord)) {}
+
+ListingEntries::ListingEntries(std::string_view bytes, ListingKind kind,
+                               const std::string& sensorWord)
+    : reader_(bytes), kind_(kind), listingKey_(ListingKey(sensorWord)) {}
+
+ListingEntries::~ListingEntries() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+bool ListingEntries::NextText() {
+  std::string line;
+  while (reader_.ReadLine(kListingReadLimit, &line)) {
+    if (ListingTextOf(line, kind_, listingKey_, &text_) && !text_.empty()) {
+      at_ = 0;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ListingEntries::Next(std::string* entry) {
+  entry->clear();
+  bool started = false;  // part of an entry was taken from an earlier text
+  for (;;) {
+    if (at_ >= text_.size() && !NextText()) return started;
+    std::size_t end = text_.find('#', at_);
+    std::size_t stop = end == std::string::npos ? text_.size() : end;
+    std::size_t room = kMaxListingEntryLength - std::min(entry->size(), kMaxListingEntryLength);
+    entry->append(text_, at_, std::min(stop - at_, room));
+    started = true;
+    at_ = stop;
+    if (end != std::string::npos) {
+      ++at_;
+      return true;
+    }
+  }
 }
 
 }  // namespace qm

@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
+#include "platform/file_names.h"
 #include "platform/line_reader.h"
 #include "platform/platform.h"
 
@@ -16,6 +18,27 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kTag = ",Sensor=\"SAP Quillmark\"";
+
+// The key types by the digits the sensor lines' naming words stand for.
+ListingKeyType KeyType(char digit) {
+  const ListingKeyType types[] = {ListingKeyType::kProfile, ListingKeyType::kAlias,
+                                  ListingKeyType::kHost, ListingKeyType::kSid};
+  return types[digit - '1'];
+}
+
+// The entries of a listing, each followed by "#" again.
+std::string Walked(const std::string& bytes, ListingKind kind, const std::string& sensorWord) {
+  ListingEntries entries(bytes, kind, sensorWord);
+  std::string walked;
+  std::string entry;
+  while (entries.Next(&entry)) walked += entry + "#";
+  return walked;
+}
+
+ListingKind KindOf(const std::string& listingFile) {
+  return listingFile == kGlobalListingFile ? ListingKind::kGlobalFile
+                                           : ListingKind::kProfileListing;
+}
 
 TEST(ReadProfileListing, JoinsTheGsngLinesFromColumn21) {
   std::string longText(179, 'a');  // 20 + 179 = 199 characters: one read
@@ -35,10 +58,9 @@ TEST(ReadProfileListing, JoinsTheGsngLinesFromColumn21) {
        longText + "C.P00#"},
   };
   for (const Case& c : cases) {
-    RunSettings run;
     LineReader reader(c.bytes);
-    ReadProfileListing(reader, &run);
-    EXPECT_EQ(run.globalServerListing, c.listing) << c.name;
+    EXPECT_EQ(ReadProfileListing(reader), !c.listing.empty()) << c.name;
+    EXPECT_EQ(Walked(c.bytes, ListingKind::kProfileListing, ""), c.listing) << c.name;
   }
 }
 
@@ -102,15 +124,45 @@ TEST(ReadSensorListing, ReadsTheSensorsLines) {
   for (const SensorCase& c : cases) {
     SCOPED_TRACE(c.name);
     RunSettings run;
-    run.parameterText = c.parameterText;
+    run.parameters = ParseParameters(c.parameterText);
     run.globalItem = "from start-up";
     LineReader reader(c.bytes);
     std::string error;
-    ASSERT_TRUE(ReadSensorListing(reader, &run, &error)) << error;
-    EXPECT_EQ(run.globalServerListing, c.listing);
+    bool hasListing = false;
+    ASSERT_TRUE(ReadSensorListing(reader, &run, &hasListing, &error)) << error;
+    EXPECT_EQ(hasListing, !c.listing.empty());
+    EXPECT_EQ(
+        Walked(c.bytes, ListingKind::kGlobalFile, ParseParameters(c.parameterText).sensorWord),
+        c.listing);
     EXPECT_EQ(run.globalItem, c.item);
-    EXPECT_EQ(run.listingKeyType, c.keyType);
-    EXPECT_EQ(run.rawParameterText, c.rawParameterText);
+    EXPECT_EQ(run.listingKeyType, KeyType(c.keyType));
+    EXPECT_EQ(run.parameters.rawText, c.rawParameterText);
+  }
+}
+
+// Entries run across lines and up to the next "#"; an empty entry between
+// two "#" is one; the last needs none; a long one keeps only its start.
+TEST(ListingEntries, WalksEntriesAcrossLines) {
+  const std::string prefix = "# Gsng: CPU-Usage   ";
+  // An entry without "#" over many lines: 400 lines of 179 characters.
+  std::string hugeLines;
+  for (int i = 0; i < 400; ++i) hugeLines += prefix + std::string(179, 'x') + "\n";
+  struct Case {
+    std::string bytes;
+    std::vector<std::string> entries;
+  } cases[] = {
+      {prefix + "A.P00#B.P\n" + prefix + "00#\n", {"A.P00", "B.P00"}},
+      {prefix + "A##B\n", {"A", "", "B"}},
+      {prefix + "#\nrem\n" + prefix + "\n", {""}},
+      {"", {}},
+      {hugeLines + prefix + "#C#", {std::string(kMaxListingEntryLength, 'x'), "C"}},
+  };
+  for (const Case& c : cases) {
+    ListingEntries entries(c.bytes, ListingKind::kProfileListing, "");
+    std::vector<std::string> walked;
+    std::string entry;
+    while (entries.Next(&entry)) walked.push_back(entry);
+    EXPECT_EQ(walked, c.entries) << c.bytes.substr(0, 60);
   }
 }
 
@@ -138,11 +190,12 @@ TEST(ReadSensorListing, RefusesAWrongOrMissingSensorLine) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RunSettings run;
-    run.parameterText = "PRD";
+    run.parameters = ParseParameters("PRD");
     run.sensorName = c.sensorName;
     LineReader reader(c.bytes);
     std::string error;
-    EXPECT_FALSE(ReadSensorListing(reader, &run, &error));
+    bool hasListing = false;
+    EXPECT_FALSE(ReadSensorListing(reader, &run, &hasListing, &error));
     EXPECT_EQ(error, c.error);
   }
 }
@@ -166,6 +219,7 @@ class ReadGlobalListingTest : public ::testing::Test {
     fs::path path = dir_ / name;
     std::ofstream(path, std::ios::binary) << bytes;
     run_.profileName = name;
+    run_.listingKind = KindOf(name);
     run_.profilePath = path.string();
     run_.profileStream = OpenForReading(run_.profilePath);
     ASSERT_NE(run_.profileStream, nullptr);
@@ -176,6 +230,15 @@ class ReadGlobalListingTest : public ::testing::Test {
     bool ok = ReadGlobalListing(&run_, &error);
     EXPECT_EQ(run_.profileStream, nullptr);
     return ok ? std::string("ok") : error;
+  }
+
+  // The entries of the run's listing file, walked from the file.
+  std::string WalkedFile() {
+    ListingEntries entries(run_);
+    std::string walked;
+    std::string entry;
+    while (entries.Next(&entry)) walked += entry + "#";
+    return walked;
   }
 
   fs::path dir_;
@@ -197,6 +260,7 @@ TEST_F(ReadGlobalListingTest, ReopenFailureNamesTheVariant) {
     fs::path path = dir_ / c.name;
     if (c.directory) fs::create_directories(path);
     run_.profileName = c.name;
+    run_.listingKind = KindOf(c.name);
     run_.profilePath = path.string();
     run_.globalItem = "CPU-Usage";
     EXPECT_EQ(Read(), c.error) << c.name << (c.directory ? " (directory)" : "");
@@ -205,13 +269,12 @@ TEST_F(ReadGlobalListingTest, ReopenFailureNamesTheVariant) {
 }
 
 TEST_F(ReadGlobalListingTest, ProfileVariantKeepsTheItemAndChecksInOrder) {
-  run_.globalServerListing = "left over#";
-  run_.listingKeyType = '4';
+  run_.listingKeyType = ListingKeyType::kSid;
   run_.globalItem = "CPU-Usage";
   UseFile(kProfileListingFile, "# Gsng: PRD       : PRD.P00#\n");
   EXPECT_EQ(Read(), "ok");
-  EXPECT_EQ(run_.globalServerListing, "PRD.P00#");
-  EXPECT_EQ(run_.listingKeyType, '1');
+  EXPECT_EQ(WalkedFile(), "PRD.P00#");
+  EXPECT_EQ(run_.listingKeyType, ListingKeyType::kProfile);
   EXPECT_EQ(run_.globalItem, "CPU-Usage");
 
   run_.globalItem.clear();
@@ -234,16 +297,16 @@ TEST_F(ReadGlobalListingTest, GlobalFileChecksRunInOrder) {
       {"# GSNG: PRODCPU   : P.P00#\n# GSNX: PRODCPU   :Item=CPU-Usage" + kTag + ",Sid\n", "ok"},
   };
   for (const Case& c : cases) {
-    run_.parameterText = "PRODCPU";
+    run_.parameters = ParseParameters("PRODCPU");
     run_.sensorName = "prodcpu";
     run_.globalItem = "ignored";
     UseFile(kGlobalListingFile, c.bytes);
     EXPECT_EQ(Read(), c.result) << c.bytes;
   }
-  EXPECT_EQ(run_.globalServerListing, "P.P00#");
+  EXPECT_EQ(WalkedFile(), "P.P00#");
   EXPECT_EQ(run_.globalItem, "CPU-Usage");
-  EXPECT_EQ(run_.listingKeyType, '4');
-  EXPECT_EQ(run_.rawParameterText, "Item=CPU-Usage");
+  EXPECT_EQ(run_.listingKeyType, ListingKeyType::kSid);
+  EXPECT_EQ(run_.parameters.rawText, "Item=CPU-Usage");
 }
 
 }  // namespace

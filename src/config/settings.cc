@@ -1,10 +1,11 @@
 #include "config/settings.h"
 
 #include <cstddef>
-#include <cstdio>
 #include <iterator>
 
-#include "platform/platform.h"
+#include "platform/file_names.h"
+#include "platform/line_reader.h"
+#include "platform/text.h"
 
 namespace qm {
 namespace {
@@ -20,23 +21,6 @@ struct SettingsBuilder {
 constexpr OutputMode kCallerOrder[] = {OutputMode::kVelkira, OutputMode::kZephanor,
                                        OutputMode::kQuenrik, OutputMode::kHollent};
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
-std::string_view TrimBlanksAndTabs(std::string_view text) {
-  std::size_t begin = text.find_first_not_of(" \t");
-  if (begin == std::string_view::npos) return {};
-  std::size_t end = text.find_last_not_of(" \t");
-  return text.substr(begin, end - begin + 1);
-}
-
 // Caller=NAME: one of the four products in any letter case; others ignored.
 void ApplyCaller(std::string_view value, SettingsBuilder& builder) {
   for (std::size_t i = 0; i < std::size(kCallerOrder); ++i) {
@@ -48,14 +32,32 @@ void ApplyCaller(std::string_view value, SettingsBuilder& builder) {
 
 // Timeout=SECONDS: whole seconds, 0 turns the limit off; anything else
 // (signs, blanks inside, more than nine digits) is ignored.
-void ApplyTimeout(std::string_view value, SettingsBuilder& builder) {
-  if (value.empty() || value.size() > 9) return;
-  unsigned long seconds = 0;
+bool ReadWholeSeconds(std::string_view value, unsigned long* seconds) {
+  if (value.empty() || value.size() > 9) return false;
+  unsigned long number = 0;
   for (char c : value) {
-    if (c < '0' || c > '9') return;
-    seconds = seconds * 10 + static_cast<unsigned long>(c - '0');
+    if (c < '0' || c > '9') return false;
+    number = number * 10 + static_cast<unsigned long>(c - '0');
   }
-  builder.settings.timeoutSeconds = seconds;
+  *seconds = number;
+  return true;
+}
+
+void ApplyTimeout(std::string_view value, SettingsBuilder& builder) {
+  ReadWholeSeconds(value, &builder.settings.timeoutSeconds);
+}
+
+// SystemTimeout=SECONDS: as Timeout=.
+void ApplySystemTimeout(std::string_view value, SettingsBuilder& builder) {
+  ReadWholeSeconds(value, &builder.settings.systemTimeoutSeconds);
+}
+
+// Parallel=N: 1 to 64 systems at once; anything else is ignored.
+void ApplyParallel(std::string_view value, SettingsBuilder& builder) {
+  unsigned long number = 0;
+  if (ReadWholeSeconds(value, &number) && number >= 1 && number <= kMaxParallel) {
+    builder.settings.parallel = static_cast<unsigned>(number);
+  }
 }
 
 // RfcLibrary=PATH (a native path) or "standin"; an empty value is ignored.
@@ -74,6 +76,8 @@ constexpr KeyRule kKeyRules[] = {
     {"Caller", ApplyCaller},
     {"Timeout", ApplyTimeout},
     {"RfcLibrary", ApplyRfcLibrary},
+    {"Parallel", ApplyParallel},
+    {"SystemTimeout", ApplySystemTimeout},
 };
 
 void ApplyLine(std::string_view line, SettingsBuilder& builder) {
@@ -102,26 +106,26 @@ ProgramSettings ParseSettings(std::string_view bytes) {
     bytes.remove_prefix(kByteOrderMark.size());
   }
   SettingsBuilder builder;
-  while (!bytes.empty()) {
-    std::size_t end = bytes.find('\n');
-    std::string_view line = bytes.substr(0, end);
-    bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    ApplyLine(line, builder);
-  }
+  LineReader reader(bytes);
+  std::string line;
+  // One read takes a whole line, however long.
+  while (reader.ReadLine(bytes.size() + 1, &line)) ApplyLine(line, builder);
   return Finish(builder);
 }
 
 ProgramSettings ReadSettingsFile() {
-  std::FILE* file = OpenForReading(kSettingsFile);
-  if (file == nullptr) return ProgramSettings();
   std::string bytes;
-  char buffer[4096];
-  std::size_t count;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, count);
-  bool readFailed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (readFailed) return ProgramSettings();
+  switch (ReadWholeFile(kSettingsFile, kSettingsFileLimit, &bytes)) {
+    case FileRead::kRead:
+      break;
+    case FileRead::kTooLarge:
+      // The line the limit cut through was not ended within it.
+      bytes.erase(bytes.rfind('\n') == std::string::npos ? 0 : bytes.rfind('\n') + 1);
+      break;
+    case FileRead::kCannotOpen:
+    case FileRead::kReadFailed:
+      return ProgramSettings();
+  }
   return ParseSettings(bytes);
 }
 

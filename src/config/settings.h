@@ -2,13 +2,28 @@
 #ifndef QUILLMARK_CONFIG_SETTINGS_H_
 #define QUILLMARK_CONFIG_SETTINGS_H_
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
-#include "output/sensor_output.h"
-#include "platform/file_names.h"
+#include "config/output_mode.h"
 
 namespace qm {
+
+// Quillmark.ini is read up to this many bytes; a line not ended within them
+// is ignored.
+inline constexpr std::size_t kSettingsFileLimit = 65536;
+
+// The time limit in force until Quillmark.ini has been read, and without a
+// valid Timeout= line.
+inline constexpr unsigned long kDefaultTimeoutSeconds = 50;
+
+// A global run measures up to this many systems at once ("Parallel=", 1 to
+// kMaxParallel), and gives up a system not finished this many seconds after
+// it was taken ("SystemTimeout=", 0: never).
+inline constexpr unsigned kDefaultParallel = 1;
+inline constexpr unsigned kMaxParallel = 64;
+inline constexpr unsigned long kDefaultSystemTimeoutSeconds = 20;
 
 struct ProgramSettings {
   // The caller product the installation is set up for ("Caller=NAME");
@@ -16,23 +31,30 @@ struct ProgramSettings {
   OutputMode outputMode = OutputMode::kExeXml;
   // The run's time limit in seconds from the process start ("Timeout=");
   // 0 turns it off.
-  unsigned long timeoutSeconds = 50;
+  unsigned long timeoutSeconds = kDefaultTimeoutSeconds;
   // The RFC library to load ("RfcLibrary=": a native path, or "standin");
   // empty: the platform's SDK library by its usual name.
   std::string rfcLibrary;
+  // Systems a global run measures at once ("Parallel=").
+  unsigned parallel = kDefaultParallel;
+  // Seconds a listed system may take from being taken ("SystemTimeout=");
+  // 0: no limit but the run's own.
+  unsigned long systemTimeoutSeconds = kDefaultSystemTimeoutSeconds;
   // For every key but Caller the last valid line wins.
 };
 
-// Parses the settings from the file's bytes. Lines end at LF or CR LF; a
-// UTF-8 byte-order mark at the start is skipped; "KEY=VALUE" with the key
-// compared without regard to letter case and blanks and tabs around key and
-// value removed; other lines and unknown keys are ignored. Several Caller
-// lines: the products are applied in the order Velkira, Zephanor, Quenrik,
-// Hollent, so the last of that order wins.
+// Parses the settings from the file's bytes. Lines are read as every text
+// file of the program is: they end at LF, one CR before it is removed, a NUL
+// byte ends a line's text. A UTF-8 byte-order mark at the start is skipped;
+// "KEY=VALUE" with the key compared without regard to letter case and
+// blanks and tabs around key and value removed; other lines and unknown keys
+// are ignored. Several Caller lines: the products are applied in the order
+// Velkira, Zephanor, Quenrik, Hollent, so the last of that order wins.
 ProgramSettings ParseSettings(std::string_view bytes);
 
-// Reads Quillmark.ini from the working directory; a missing, unreadable file
-// or a directory counts as empty.
+// Reads Quillmark.ini from the working directory, at most
+// kSettingsFileLimit bytes; a missing or unreadable file, or one that is no
+// regular file, counts as empty.
 ProgramSettings ReadSettingsFile();
 
 }  // namespace qm

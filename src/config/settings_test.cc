@@ -6,6 +6,8 @@
 #include <fstream>
 #include <string>
 
+#include "platform/file_names.h"
+
 namespace qm {
 namespace {
 
@@ -43,6 +45,26 @@ TEST(ParseSettings, ReadsTheCallerProduct) {
   }
 }
 
+TEST(ParseSettings, ParallelAndSystemTimeoutKeepTheLastValidLine) {
+  struct Case {
+    std::string bytes;
+    unsigned parallel;
+    unsigned long systemTimeout;
+  } cases[] = {
+      {"", kDefaultParallel, 20},
+      {"Parallel=1\nSystemTimeout=0\n", 1, 0},
+      {"parallel = 64\r\nsystemtimeout = 5\r\n", 64, 5},
+      {"Parallel=32\nParallel=0\nParallel=65\nParallel=-1\nParallel=2 0\n", 32, 20},
+      {"SystemTimeout=7\nSystemTimeout=x\nSystemTimeout=1234567890\n", kDefaultParallel, 7},
+      {"Parallel=4\nParallel=16\n", 16, 20},
+  };
+  for (const Case& c : cases) {
+    ProgramSettings settings = ParseSettings(c.bytes);
+    EXPECT_EQ(settings.parallel, c.parallel) << c.bytes;
+    EXPECT_EQ(settings.systemTimeoutSeconds, c.systemTimeout) << c.bytes;
+  }
+}
+
 TEST(ParseSettings, TimeoutAndRfcLibraryKeepTheLastValidLine) {
   struct Case {
     std::string bytes;
@@ -58,6 +80,8 @@ TEST(ParseSettings, TimeoutAndRfcLibraryKeepTheLastValidLine) {
       {"RfcLibrary = /opt/nwrfc/lib/libsapnwrfc.so \n", 50, "/opt/nwrfc/lib/libsapnwrfc.so"},
       {"RFCLIBRARY=standin\nRfcLibrary=\n", 50, "standin"},
       {"RfcLibrary=C:\\nwrfc\\sapnwrfc.dll\nRfcLibrary=standin\n", 50, "standin"},
+      // A NUL byte ends a line's text, as in every text file of the program.
+      {std::string("Timeout=1\0x\nRfcLibrary=standin\0 junk\n", 31), 1, "standin"},
   };
   for (const Case& c : cases) {
     ProgramSettings settings = ParseSettings(c.bytes);
@@ -96,6 +120,21 @@ TEST_F(SettingsFileTest, ReadsTheFileInTheWorkingDirectory) {
       "\xEF\xBB\xBF"
       "Caller = quenrik\r\n\x1A\r\n");
   EXPECT_EQ(ReadSettingsFile().outputMode, OutputMode::kQuenrik);
+}
+
+TEST_F(SettingsFileTest, ReadsAtMostTheCapAndDropsTheLineItCuts) {
+  // The first line ends within the cap; the second runs past it.
+  std::string first = "Caller=Zephanor\n";
+  std::string second = "Timeout=7" + std::string(kSettingsFileLimit, ' ') + "\n";
+  WriteFile(first + second + "Caller=Hollent\n");
+  ProgramSettings settings = ReadSettingsFile();
+  EXPECT_EQ(settings.outputMode, OutputMode::kZephanor);
+  EXPECT_EQ(settings.timeoutSeconds, kDefaultTimeoutSeconds);
+
+  WriteFile(std::string(kSettingsFileLimit - first.size() + 1, '\n') + first);
+  EXPECT_EQ(ReadSettingsFile().outputMode, OutputMode::kExeXml);  // ends one byte too late
+  WriteFile(std::string(kSettingsFileLimit - first.size(), '\n') + first);
+  EXPECT_EQ(ReadSettingsFile().outputMode, OutputMode::kZephanor);  // ends at the last byte
 }
 
 TEST_F(SettingsFileTest, MissingFileOrDirectoryCountsAsEmpty) {

@@ -1,6 +1,7 @@
 #include "config/system_entry.h"
 
 #include "config/password.h"
+#include "platform/text.h"
 
 namespace qm {
 namespace {
@@ -35,12 +36,6 @@ const Field* FindField(const std::string& line) {
 std::string ValueOf(const std::string& line) {
   if (line.size() <= kValueStart) return std::string();
   return line.substr(kValueStart, kMaxValueLength);
-}
-
-void UpperCaseAsciiLetters(std::string* text) {
-  for (char& c : *text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
 }
 
 // Reports a fault by the policy: under kStopRun fills *error and returns
@@ -93,7 +88,7 @@ bool ReadSystemEntry(LineReader& reader, std::size_t lineLimit, EntryPolicy poli
       if (!StorePassword(value, policy, profileName, entry, systemFailed, error)) return false;
       continue;
     }
-    if (field->member == &SystemEntry::user) UpperCaseAsciiLetters(&value);
+    if (field->member == &SystemEntry::user) value = UpperCaseAscii(value);
     entry->*(field->member) = value;
   }
   return true;

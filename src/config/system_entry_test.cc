@@ -283,7 +283,7 @@ TEST(ReadSystemEntry, ScrambledPasswordsRoundTripThroughProfileFiles) {
   };
   for (int round = 0; round < 400; ++round) {
     std::string clear;
-    std::size_t length = 2 + random(19);
+    std::size_t length = 2 + random(39);
     for (std::size_t i = 0; i < length; ++i) clear.push_back(static_cast<char>(0x20 + random(95)));
     std::string value;
     std::string error;

@@ -5,6 +5,7 @@
 #ifndef QUILLMARK_PLATFORM_PLATFORM_H_
 #define QUILLMARK_PLATFORM_PLATFORM_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -27,8 +28,10 @@ std::string MapPath(const std::string& windowsPath);
 std::string MapPathWithRoot(const std::string& windowsPath, const std::string& root);
 
 // Opens one of the program's own files (Windows-form path) for reading in
-// binary mode. A directory counts as a file that cannot be opened. Returns
-// null on failure; the caller closes the stream.
+// binary mode. Only a regular file (after following links) can be opened: a
+// directory, FIFO or device counts as a file that cannot be opened, and
+// opening it never waits. Returns null on failure; the caller closes the
+// stream.
 std::FILE* OpenForReading(const std::string& windowsPath);
 
 // True when OpenForReading would succeed (opens and closes at once).
@@ -38,14 +41,25 @@ bool CanOpenForReading(const std::string& windowsPath);
 // mode. Returns null on failure.
 std::FILE* OpenForWriting(const std::string& windowsPath);
 
-// Deletes one of the program's own files; a missing file is not an error.
+// Deletes one of the program's own files: only a regular file (or a link in
+// its place); a missing file is not an error, and a folder, FIFO or device
+// of that name is left alone.
 void DeleteProgramFile(const std::string& windowsPath);
+
+// A file of the program's (Windows-form path) that is on its way: whichever
+// ending of the process comes first (FlushAndExit) removes it, unless it
+// was forgotten before. Safe from any thread.
+void RegisterTemporaryFile(const std::string& windowsPath);
+void ForgetTemporaryFile(const std::string& windowsPath);
+// Removes every registered temporary file (FlushAndExit calls it).
+void RemoveTemporaryFiles();
 
 // The local time of day as "hh:mm:ss" (24-hour clock, two digits each).
 std::string LocalTimeOfDay();
 
-// Switches standard output to binary mode (Windows), so documents are written
-// exactly as built. Does nothing elsewhere.
+// Prepares standard output: binary mode on Windows, so documents are written
+// exactly as built; elsewhere a closed pipe makes writes fail instead of
+// ending the process with a signal.
 void SetBinaryStdout();
 
 // The value of an environment variable, empty when unset.
@@ -53,6 +67,15 @@ std::string GetEnvironment(const char* name);
 
 // The id of this process (used for temporary file names).
 unsigned long CurrentProcessId();
+
+// The folder of the running executable as a native path ending in the
+// platform's separator; empty when it cannot be found.
+std::string ExecutableDirectory();
+
+// Runs `body` on a thread of its own with a stack of `stackBytes` (at least
+// the platform's minimum), detached: it runs until it returns or the
+// process ends. False when the thread could not be started.
+bool StartDetachedThread(void (*body)(void* context), void* context, std::size_t stackBytes);
 
 // A library loaded at run time; it stays loaded until the process ends.
 using SharedLibrary = void*;
@@ -96,11 +119,13 @@ std::string LocateLibrary(const std::string& fileName);
 bool PrepareLibraryCompanions(const std::string& folder, const std::vector<std::string>& companions,
                               std::string* reason);
 
-// An exclusive operating-system lock on one of the program's own files
-// (Windows-form path), shared by every process that locks the same file:
-// fcntl record locks on POSIX, LockFileEx on Windows. The file is created if
+// An exclusive lock on one of the program's own files (Windows-form path),
+// shared by every process that locks the same file: fcntl record locks on
+// POSIX, LockFileEx on Windows; within a process, threads take it one after
+// another too (record locks alone are per process). The file is created if
 // missing and never deleted. The lock ends with Unlock, destruction or the
-// end of the process, whichever comes first.
+// end of the process, whichever comes first. Unlock belongs to the thread
+// that locked.
 class ProgramFileLock {
  public:
   ProgramFileLock() = default;
@@ -108,14 +133,19 @@ class ProgramFileLock {
   ProgramFileLock(const ProgramFileLock&) = delete;
   ProgramFileLock& operator=(const ProgramFileLock&) = delete;
 
-  // Waits as long as another process holds the lock, then holds it. False
-  // when the file cannot be created, opened or locked.
+  // Waits as long as another process or thread holds the lock, then holds
+  // it. False when the file cannot be created, opened or locked.
   bool Lock(const std::string& windowsPath);
   // Releases the lock and closes the file; does nothing when not held.
   void Unlock();
 
  private:
+  // The operating system's part, per platform.
+  bool LockOsFile(const std::string& windowsPath);
+  void UnlockOsFile();
+
   std::intptr_t handle_ = -1;  // the file descriptor or HANDLE; -1 when not held
+  bool held_ = false;
 };
 
 // Renames one of the program's own files to another name, replacing a file

@@ -1,5 +1,8 @@
 // The parts of the platform module that are the same everywhere.
 #include <cstdlib>
+#include <mutex>
+#include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -10,6 +13,64 @@ bool CanOpenForReading(const std::string& windowsPath) {
   if (f == nullptr) return false;
   std::fclose(f);
   return true;
+}
+
+namespace {
+
+// Record locks are per process: threads of one process take the program's
+// file locks one after another through this lock first.
+std::mutex& ProcessFileLock() {
+  static std::mutex* lock = new std::mutex;  // never destroyed: threads may outlive main
+  return *lock;
+}
+
+struct TemporaryFiles {
+  std::mutex lock;
+  std::vector<std::string> paths;
+};
+
+TemporaryFiles& Temporaries() {
+  static TemporaryFiles* files = new TemporaryFiles;  // used until the process ends
+  return *files;
+}
+
+}  // namespace
+
+void RegisterTemporaryFile(const std::string& windowsPath) {
+  TemporaryFiles& files = Temporaries();
+  std::lock_guard<std::mutex> hold(files.lock);
+  files.paths.push_back(windowsPath);
+}
+
+void ForgetTemporaryFile(const std::string& windowsPath) {
+  TemporaryFiles& files = Temporaries();
+  std::lock_guard<std::mutex> hold(files.lock);
+  std::erase(files.paths, windowsPath);
+}
+
+void RemoveTemporaryFiles() {
+  TemporaryFiles& files = Temporaries();
+  std::lock_guard<std::mutex> hold(files.lock);
+  for (const std::string& path : files.paths) DeleteProgramFile(path);
+  files.paths.clear();
+}
+
+bool ProgramFileLock::Lock(const std::string& windowsPath) {
+  Unlock();
+  ProcessFileLock().lock();
+  if (!LockOsFile(windowsPath)) {
+    ProcessFileLock().unlock();
+    return false;
+  }
+  held_ = true;
+  return true;
+}
+
+void ProgramFileLock::Unlock() {
+  if (!held_) return;
+  UnlockOsFile();
+  held_ = false;
+  ProcessFileLock().unlock();
 }
 
 std::string GetEnvironment(const char* name) {

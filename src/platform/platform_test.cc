@@ -2,10 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <future>
+
 #include "platform/line_reader.h"
 
 namespace qm {
 namespace {
+
+namespace fs = std::filesystem;
 
 TEST(MapPath, FollowsTheWindowsFormRules) {
   struct Case {
@@ -77,6 +89,54 @@ TEST(LineReader, ReadsAStreamAcrossBufferRefills) {
   EXPECT_EQ(total, 10000u);
   EXPECT_EQ(pieces, 51);  // 50 full pieces of 199, then 50 characters and CR LF
   std::fclose(f);
+}
+
+#ifndef _WIN32
+// Only a regular file can be opened; a FIFO nobody writes to is refused at
+// once instead of blocking the run.
+TEST(OpenForReading, OpensOnlyRegularFiles) {
+  fs::path dir = fs::temp_directory_path() / ("qm_open_" + std::to_string(CurrentProcessId()));
+  fs::create_directories(dir);
+  std::ofstream(dir / "file") << "x";
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+  fs::create_symlink(dir / "file", dir / "link");
+  struct Case {
+    std::string path;
+    bool opens;
+  } cases[] = {
+      {(dir / "file").string(), true},
+      {(dir / "link").string(), true},
+      {(dir / "fifo").string(), false},
+      {dir.string(), false},
+      {"/dev/null", false},
+      {(dir / "missing").string(), false},
+  };
+  for (const Case& c : cases) {
+    std::FILE* f = OpenForReading(c.path);
+    EXPECT_EQ(f != nullptr, c.opens) << c.path;
+    if (f != nullptr) {
+      EXPECT_EQ(std::fgetc(f), 'x');
+      std::fclose(f);
+    }
+  }
+  fs::remove_all(dir);
+}
+#endif
+
+TEST(ExecutableDirectory, IsTheFolderOfTheTestProgram) {
+  std::string directory = ExecutableDirectory();
+  ASSERT_FALSE(directory.empty());
+  EXPECT_TRUE(directory.back() == '/' || directory.back() == '\\');
+  EXPECT_TRUE(fs::is_directory(directory));
+}
+
+TEST(StartDetachedThread, RunsTheBodyOnASmallStack) {
+  std::promise<int> done;
+  auto body = [](void* context) { static_cast<std::promise<int>*>(context)->set_value(7); };
+  ASSERT_TRUE(StartDetachedThread(body, &done, 64 * 1024));
+  auto result = done.get_future();
+  ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  EXPECT_EQ(result.get(), 7);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/platform.h"
@@ -15,15 +16,37 @@ namespace qm {
 std::string MapPath(const std::string& windowsPath) { return windowsPath; }
 
 std::FILE* OpenForReading(const std::string& windowsPath) {
+  // A directory cannot be opened as a file; a device or pipe is refused
+  // right after the open, before anything is read from it.
   DWORD attributes = GetFileAttributesA(windowsPath.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return nullptr;
   }
-  return std::fopen(windowsPath.c_str(), "rb");
+  std::FILE* f = std::fopen(windowsPath.c_str(), "rb");
+  if (f == nullptr) return nullptr;
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
+  if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK) {
+    std::fclose(f);
+    return nullptr;
+  }
+  return f;
 }
 
 std::FILE* OpenForWriting(const std::string& windowsPath) {
-  return std::fopen(windowsPath.c_str(), "wb");
+  // Shared for deletion, so that the ending of the process can remove a
+  // temporary file that another thread is still writing.
+  HANDLE file = CreateFileA(windowsPath.c_str(), GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  int fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(file), _O_WRONLY | _O_BINARY);
+  if (fd == -1) {
+    CloseHandle(file);
+    return nullptr;
+  }
+  std::FILE* f = _fdopen(fd, "wb");
+  if (f == nullptr) _close(fd);
+  return f;
 }
 
 void DeleteProgramFile(const std::string& windowsPath) { DeleteFileA(windowsPath.c_str()); }
@@ -40,8 +63,44 @@ void SetBinaryStdout() { _setmode(_fileno(stdout), _O_BINARY); }
 
 unsigned long CurrentProcessId() { return GetCurrentProcessId(); }
 
-bool ProgramFileLock::Lock(const std::string& windowsPath) {
-  Unlock();
+std::string ExecutableDirectory() {
+  char path[MAX_PATH * 4];
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  if (length == 0 || length >= sizeof path) return std::string();
+  std::string text(path, length);
+  std::size_t slash = text.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : text.substr(0, slash + 1);
+}
+
+namespace {
+
+struct ThreadStart {
+  void (*body)(void*);
+  void* context;
+};
+
+DWORD WINAPI RunThread(LPVOID start) {
+  ThreadStart what = *static_cast<ThreadStart*>(start);
+  delete static_cast<ThreadStart*>(start);
+  what.body(what.context);
+  return 0;
+}
+
+}  // namespace
+
+bool StartDetachedThread(void (*body)(void* context), void* context, std::size_t stackBytes) {
+  auto* start = new ThreadStart{body, context};
+  HANDLE thread = CreateThread(nullptr, stackBytes, RunThread, start,
+                               STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  if (thread == nullptr) {
+    delete start;
+    return false;
+  }
+  CloseHandle(thread);
+  return true;
+}
+
+bool ProgramFileLock::LockOsFile(const std::string& windowsPath) {
   HANDLE file = CreateFileA(windowsPath.c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -57,7 +116,7 @@ bool ProgramFileLock::Lock(const std::string& windowsPath) {
   return true;
 }
 
-void ProgramFileLock::Unlock() {
+void ProgramFileLock::UnlockOsFile() {
   if (handle_ == -1) return;
   HANDLE file = reinterpret_cast<HANDLE>(handle_);
   OVERLAPPED at = {};

@@ -41,11 +41,15 @@ int DecimalValue(const std::string& text) {
 char* TextOrNull(std::string& text) { return text.empty() ? nullptr : text.data(); }
 
 // Copies the whole source stream to the target; false on a read or write
-// fault.
+// fault, and for a source of more than kMaxDestinationFileBytes (a file that
+// keeps growing is no destination file).
 bool CopyStream(std::FILE* source, std::FILE* target) {
   char buffer[4096];
   std::size_t got;
+  std::size_t copied = 0;
   while ((got = std::fread(buffer, 1, sizeof buffer, source)) > 0) {
+    copied += got;
+    if (copied > kMaxDestinationFileBytes) return false;
     if (std::fwrite(buffer, 1, got, target) != got) return false;
   }
   return std::ferror(source) == 0;
@@ -58,18 +62,24 @@ bool CopyStream(std::FILE* source, std::FILE* target) {
 bool ReplaceSapRfcIni(std::FILE* source) {
   const std::string temporary =
       std::string(kSapRfcIni) + "." + std::to_string(CurrentProcessId()) + ".tmp";
+  // Whichever ending of the process comes first while the copy is on its
+  // way removes it.
+  RegisterTemporaryFile(temporary);
   std::FILE* target = OpenForWriting(temporary);
   bool copied = target != nullptr && CopyStream(source, target);
   std::fclose(source);
   if (target != nullptr && std::fclose(target) != 0) copied = false;
-  if (copied && ReplaceProgramFile(temporary, kSapRfcIni)) return true;
-  DeleteProgramFile(temporary);
-  return false;
+  bool replaced = copied && ReplaceProgramFile(temporary, kSapRfcIni);
+  if (!replaced) DeleteProgramFile(temporary);
+  ForgetTemporaryFile(temporary);
+  return replaced;
 }
+
+void ReleaseLock(void* lock) { static_cast<ProgramFileLock*>(lock)->Unlock(); }
 
 }  // namespace
 
-void BuildConnectionRecords(const SystemEntry& entry, const std::string& parameterText,
+void BuildConnectionRecords(const SystemEntry& entry, const Parameters& parameters,
                             ConnectionFields* fields) {
   fields->destination = entry.destination;
   fields->client = entry.client;
@@ -81,8 +91,8 @@ void BuildConnectionRecords(const SystemEntry& entry, const std::string& paramet
   fields->sysnr = entry.sysnr;
   fields->gwhost = entry.gwhost;
   fields->gwservice = entry.gwservice;
-  if (parameterText.find(",HOST=") != std::string::npos) fields->hostname.clear();
-  if (parameterText.find(",NO=") != std::string::npos) fields->sysnr.clear();
+  if (parameters.noHost) fields->hostname.clear();
+  if (parameters.noSysnr) fields->sysnr.clear();
 
   fields->server = RfcServerRecord{};
   fields->server.hostname = TextOrNull(fields->hostname);
@@ -111,17 +121,16 @@ std::string BuildConnectString(const SystemEntry& entry) {
 }
 
 RfcHandle OpenRfcConnection(const RfcLibrary& library, const SystemEntry& entry,
-                            const std::string& parameterText, bool printSapRfcLine,
-                            Console& console) {
-  // Process-wide like the library expects of the records it is handed; the
-  // fields are loaded afresh from the entry at every open.
-  static ConnectionFields fields;
-  BuildConnectionRecords(entry, parameterText, &fields);
+                            const Parameters& parameters, const ConnectStringNotice& notice) {
+  // The fields are loaded afresh from the entry at every open; the library
+  // takes what it needs from the records during the call.
+  ConnectionFields fields;
+  BuildConnectionRecords(entry, parameters, &fields);
 
   std::FILE* destinationFile = OpenForReading(kSapRfcPrefix + entry.destination);
   if (destinationFile == nullptr) return library.RfcOpen(&fields.options);
 
-  if (printSapRfcLine) console.Write("* SapRfc.Ini.......: " + entry.destination + "<\n");
+  if (notice) notice();
   // Another run in this folder may rewrite SapRfc.ini for its own
   // destination; the lock keeps it out until the library has read ours.
   // Waiting is bounded by the run's time limit.
@@ -135,7 +144,12 @@ RfcHandle OpenRfcConnection(const RfcLibrary& library, const SystemEntry& entry,
   if (!ReplaceSapRfcIni(destinationFile)) return 0;
   std::string connect = BuildConnectString(entry);
   RfcErrorInfo unused{};
-  return library.RfcOpenEx(connect.c_str(), &unused);
+  // Once the library has read our entry the file may be rewritten again:
+  // another run need not wait while this library waits for its system.
+  if (library.RfcOnIniRead != nullptr) library.RfcOnIniRead(ReleaseLock, &lock);
+  RfcHandle handle = library.RfcOpenEx(connect.c_str(), &unused);
+  if (library.RfcOnIniRead != nullptr) library.RfcOnIniRead(nullptr, nullptr);
+  return handle;
 }
 
 }  // namespace qm

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/text.h"
 #include "rfc/nwrfc_adapter.h"
 #include "rfc/nwrfc_loading.h"
 
@@ -58,20 +59,20 @@ void FailingLastError(RfcErrorInfo* info) {
 void FailingClose(RfcHandle) {}
 
 const RfcLibrary kFailingRecord = {
-    FailingEnvironment, FailingOpen,     FailingOpenEx,    FailingInstallStructure,
-    FailingItCreate,    FailingCall,     FailingReceive,   FailingItFill,
-    FailingItGetLine,   FailingItDelete, FailingLastError, FailingClose,
+    FailingEnvironment,
+    FailingOpen,
+    FailingOpenEx,
+    FailingInstallStructure,
+    FailingItCreate,
+    FailingCall,
+    FailingReceive,
+    FailingItFill,
+    FailingItGetLine,
+    FailingItDelete,
+    FailingLastError,
+    FailingClose,
+    nullptr,  // RfcOnIniRead: no open ever reads SapRfc.ini
 };
-
-bool IsStandInSetting(const std::string& setting) {
-  if (setting.size() != std::strlen(kStandInSetting)) return false;
-  for (std::size_t i = 0; i < setting.size(); ++i) {
-    char c = setting[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kStandInSetting[i]) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -93,6 +94,12 @@ bool LoadNwRfcLibrary(const std::string& path, const RfcLibrary** library, std::
     *error = path + ": " + reason;
     return false;
   }
+  using RecordEntry = const RfcLibrary* (*)();
+  if (auto entry = reinterpret_cast<RecordEntry>(FindSymbol(loaded, kRecordEntryPoint))) {
+    *library = entry();
+    if (*library == nullptr) *error = path + ": " + kRecordEntryPoint + " handed out no record";
+    return *library != nullptr;
+  }
   NwRfcApi api;
   std::string missing;
   if (!FindNwRfcApi(loaded, &api, &missing)) {
@@ -103,20 +110,19 @@ bool LoadNwRfcLibrary(const std::string& path, const RfcLibrary** library, std::
   return true;
 }
 
-bool StandInLandscapeConfigured() {
-  return !GetEnvironment("RFCSIM_LANDSCAPE").empty() || CanOpenForReading("rfcsim.ini");
-}
-
-const RfcLibrary* ChooseRfcLibrary(const std::string& setting, const RfcLibrary* standIn) {
-  if (IsStandInSetting(setting)) return standIn;
-  const std::string path = setting.empty() ? std::string(kNwRfcLibraryName) : setting;
+const RfcLibrary* ChooseRfcLibrary(const std::string& setting) {
+  std::string path = setting;
+  if (setting.empty()) {
+    path = kNwRfcLibraryName;
+  } else if (EqualsIgnoringCase(setting, kStandInSetting)) {
+    path = ExecutableDirectory() + kStandInLibraryFile;
+  }
+  // Nothing stands in for a library that cannot be used: a run never
+  // reports simulated figures unless it was told to.
   const RfcLibrary* library = nullptr;
   std::string error;
   bool notLoaded = false;
   if (LoadNwRfcLibrary(path, &library, &error, &notLoaded)) return library;
-  // Only a missing SDK gives way to the stand-in, and only for a configured
-  // landscape: a broken SDK is reported, never replaced by simulated figures.
-  if (setting.empty() && notLoaded && StandInLandscapeConfigured()) return standIn;
   return FailingRfcLibrary(error);
 }
 

@@ -1,6 +1,7 @@
-// Which RFC library a run uses: the NetWeaver RFC SDK through the adapter,
-// loaded at run time, or the stand-in; and the record that reports an SDK
-// that cannot be used.
+// Which RFC library a run uses, loaded at run time: the NetWeaver RFC SDK
+// through the adapter, or a library that hands out the classic function
+// record itself (the stand-in); and the record that reports a library that
+// cannot be used.
 #ifndef QUILLMARK_RFC_LIBRARY_CHOICE_H_
 #define QUILLMARK_RFC_LIBRARY_CHOICE_H_
 
@@ -17,25 +18,33 @@ inline constexpr const char kNwRfcLibraryName[] = "sapnwrfc.dll";
 inline constexpr const char kNwRfcLibraryName[] = "libsapnwrfc.so";
 #endif
 
-// The setting value that selects the stand-in (in any letter case).
+// The setting value that selects the stand-in (in any letter case), and its
+// library file, loaded from the folder of the running executable.
 inline constexpr const char kStandInSetting[] = "standin";
+#ifdef _WIN32
+inline constexpr const char kStandInLibraryFile[] = "rfcsim.dll";
+#else
+inline constexpr const char kStandInLibraryFile[] = "librfcsim.so";
+#endif
 
-// The library for the RfcLibrary setting: "standin" gives `standIn`; a path
-// gives the adapter over the SDK loaded from it. Empty: the SDK by
-// kNwRfcLibraryName; when that cannot be loaded, `standIn` if a landscape is
-// configured. Every other failure (not loaded, a function missing) gives a
-// FailingRfcLibrary naming the file and the reason.
-const RfcLibrary* ChooseRfcLibrary(const std::string& setting, const RfcLibrary* standIn);
+// The C entry point of a library that hands out the classic function record
+// itself: `const RfcLibrary* RfcLibraryRecord(void)`.
+inline constexpr const char kRecordEntryPoint[] = "RfcLibraryRecord";
 
-// Loads the SDK from `path` and binds the adapter to it; false with *error
-// ("FILE: reason") when it cannot be loaded or lacks a function. A library
-// that cannot be loaded at all also sets *notLoaded.
+// The library for the RfcLibrary setting: "standin" gives the stand-in's
+// library beside the executable; a path gives the library loaded from it;
+// empty gives the SDK by kNwRfcLibraryName through the platform's search,
+// and nothing else. A library that cannot be loaded or lacks a function
+// gives a FailingRfcLibrary naming the file and the reason.
+const RfcLibrary* ChooseRfcLibrary(const std::string& setting);
+
+// Loads the library at `path` (a native path or a bare file name): one that
+// exports kRecordEntryPoint gives its own record; any other is taken as the
+// SDK and bound to the adapter. False with *error ("FILE: reason") when it
+// cannot be loaded, lacks a function or hands out no record. A library that
+// cannot be loaded at all also sets *notLoaded.
 bool LoadNwRfcLibrary(const std::string& path, const RfcLibrary** library, std::string* error,
                       bool* notLoaded);
-
-// True when the stand-in has a landscape: RFCSIM_LANDSCAPE is set and not
-// empty, or rfcsim.ini can be read in the working directory.
-bool StandInLandscapeConfigured();
 
 // A record that reports `message` at the first open: RfcOpen and RfcOpenEx
 // set the last error (key "RfcLibrary", status "FAILURE", the message) and

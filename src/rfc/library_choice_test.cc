@@ -32,9 +32,6 @@ const char kOtherLibrary[] = "libm.so.6";
 std::vector<std::string> handlerCalls;
 void RecordingHandler(char* operation) { handlerCalls.push_back(operation); }
 
-// A record that only stands for "the stand-in" by its address.
-const RfcLibrary kStandIn{};
-
 class LibraryChoiceTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -79,17 +76,25 @@ class LibraryChoiceTest : public ::testing::Test {
   fs::path previous_, dir_;
 };
 
-TEST_F(LibraryChoiceTest, StandInByName) {
-  for (const char* setting : {"standin", "StandIn", "STANDIN"}) {
-    EXPECT_EQ(ChooseRfcLibrary(setting, &kStandIn), &kStandIn) << setting;
+// "standin" in any letter case loads the stand-in's library from the
+// folder of the running program (the build folder here); a path naming that
+// file gives the same record.
+TEST_F(LibraryChoiceTest, StandInByNameFromTheProgramsFolder) {
+  const RfcLibrary* standIn = ChooseRfcLibrary("standin");
+  RfcErrorInfo info{};
+  standIn->RfcLastError(&info);
+  ASSERT_STRNE(info.key, "RfcLibrary") << info.message;
+  for (const char* setting : {"StandIn", "STANDIN"}) {
+    EXPECT_EQ(ChooseRfcLibrary(setting), standIn) << setting;
   }
+  EXPECT_EQ(ChooseRfcLibrary(ExecutableDirectory() + kStandInLibraryFile), standIn);
+  EXPECT_NE(ChooseRfcLibrary(QUILLMARK_NWRFC_FAKE), standIn);
 }
 
 // A named library that loads and has every function gets the adapter;
 // the adapter's open does not report through the handler.
 TEST_F(LibraryChoiceTest, NamedSdkGivesTheAdapter) {
-  const RfcLibrary* library = ChooseRfcLibrary(QUILLMARK_NWRFC_FAKE, &kStandIn);
-  ASSERT_NE(library, &kStandIn);
+  const RfcLibrary* library = ChooseRfcLibrary(QUILLMARK_NWRFC_FAKE);
   RfcEnvironmentRecord environment{RecordingHandler, nullptr};
   library->RfcEnvironment(&environment);
   RfcOptionsRecord options{};
@@ -120,37 +125,23 @@ TEST_F(LibraryChoiceTest, UnusableNamedLibraryIsReported) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.setting);
     handlerCalls.clear();
-    const RfcLibrary* library = ChooseRfcLibrary(c.setting, &kStandIn);
-    ASSERT_NE(library, &kStandIn);
+    const RfcLibrary* library = ChooseRfcLibrary(c.setting);
     std::string message = ReportedMessage(*library);
     EXPECT_EQ(message.rfind(c.startsWith, 0), 0u) << message;
     EXPECT_GT(message.size(), c.setting.size() + 2) << "a reason follows the file";
   }
 }
 
-// Without the setting the stand-in is taken only when the SDK is missing
-// and a landscape is configured; otherwise the missing SDK is reported.
-TEST_F(LibraryChoiceTest, DefaultFallsBackOnlyWithALandscape) {
+// Without the setting the SDK is the only choice: a landscape of the
+// stand-in lying around never answers in its place.
+TEST_F(LibraryChoiceTest, DefaultIsTheSdkAndNothingElse) {
   std::string reason;
   if (LoadSharedLibrary(kNwRfcLibraryName, &reason) != nullptr) {
     GTEST_SKIP() << "the SDK is installed on this machine";
   }
-  const RfcLibrary* library = ChooseRfcLibrary("", &kStandIn);
-  ASSERT_NE(library, &kStandIn);
-  EXPECT_EQ(ReportedMessage(*library), std::string(kNwRfcLibraryName) + ": " + reason);
-
-  SetVariable("RFCSIM_LANDSCAPE", (dir_ / "elsewhere.ini").string());
-  EXPECT_TRUE(StandInLandscapeConfigured());
-  EXPECT_EQ(ChooseRfcLibrary("", &kStandIn), &kStandIn);
-  ClearVariable("RFCSIM_LANDSCAPE");
-
-  EXPECT_FALSE(StandInLandscapeConfigured());
-  fs::create_directory("rfcsim.ini");  // a folder is no landscape file
-  EXPECT_FALSE(StandInLandscapeConfigured());
-  fs::remove("rfcsim.ini");
-  std::ofstream("rfcsim.ini") << "";  // an empty landscape is one
-  EXPECT_TRUE(StandInLandscapeConfigured());
-  EXPECT_EQ(ChooseRfcLibrary("", &kStandIn), &kStandIn);
+  std::ofstream("rfcsim.ini") << "";
+  SetVariable("RFCSIM_LANDSCAPE", (dir_ / "rfcsim.ini").string());
+  EXPECT_EQ(ReportedMessage(*ChooseRfcLibrary("")), std::string(kNwRfcLibraryName) + ": " + reason);
 }
 
 // The reported message is cut to the error record's field.

@@ -26,6 +26,7 @@ const RfcLibrary kAdapterRecord = {
     nwrfc::AdapterReceive,   nwrfc::AdapterItFill,
     nwrfc::AdapterItGetLine, nwrfc::AdapterItDelete,
     AdapterLastError,        nwrfc::AdapterClose,
+    nullptr,
 };
 
 template <typename Function>

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "collect/structures.h"
+#include "rfc/row_structures.h"
 #include "rfcsim.h"
 #include "state.h"
 #include "test_environment.h"

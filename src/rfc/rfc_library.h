@@ -33,6 +33,9 @@ enum {
  * fails. */
 typedef void (*RfcErrorHandler)(char* operation);
 
+/* See RfcOnIniRead. */
+typedef void (*RfcIniReadNotice)(void* context);
+
 typedef struct RfcEnvironmentRecord {
   RfcErrorHandler errorHandler;
   void* (*allocate)(void* old, unsigned long size); /* null: the library's own */
@@ -130,6 +133,15 @@ typedef struct RfcLibrary {
   void (*RfcLastError)(RfcErrorInfo* info);
   /* Closes a connection; 0 closes nothing but is accepted. */
   void (*RfcClose)(RfcHandle connection);
+  /* Registers `notice` for the next RfcOpenEx on the calling thread: that
+   * call invokes notice(context) once it has read its entry of SapRfc.ini,
+   * before it connects, whatever happens afterwards; null clears it. The
+   * program rewrites SapRfc.ini under a lock that other runs wait for, and
+   * releases it on this notice, so no run waits while another run's library
+   * waits for a system. May be null: the lock is then held until RfcOpenEx
+   * returns. Also the record's members added later may be null, so a record
+   * written for this header without them still works. */
+  void (*RfcOnIniRead)(RfcIniReadNotice notice, void* context);
 } RfcLibrary;
 
 #ifdef __cplusplus

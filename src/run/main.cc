@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "output/console.h"
+#include "platform/console.h"
 #include "run/run.h"
 
 int main(int argc, char* argv[]) {

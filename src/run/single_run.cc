@@ -1,12 +1,18 @@
-// The single-system run: one profile, one connection, one result document.
+#include "run/single_run.h"
+
 #include <cstdio>
 
+#include "collect/readings.h"
 #include "config/system_entry.h"
+#include "output/document.h"
+#include "platform/file_names.h"
 #include "platform/line_reader.h"
 #include "platform/platform.h"
 #include "rfc/connection.h"
-#include "rfc/rfc_error.h"
+#include "rfc/rfc_report.h"
+#include "run/rfc_error_handler.h"
 #include "run/run.h"
+#include "run/startup.h"
 
 namespace qm {
 namespace {
@@ -30,8 +36,26 @@ void PrintProgressLines(const RunSettings& run, const SystemEntry& entry, Consol
   console.Write("* " + time + " " + run.profileName + ", " + entry.hostname + ", " +
                 entry.destination + ", " + entry.sysnr + ", " + entry.client +
                 " State=Processing\n");
-  console.Write("* " + time + " " + kProgramName + " - " + SingleDisplayText(run.rawParameterText) +
-                " State=Executing\n");
+  console.Write("* " + time + " " + kProgramName + " - " +
+                SingleDisplayText(run.parameters.rawText) + " State=Executing\n");
+}
+
+// Prints the document of a measured system and ends the run.
+int PrintResult(const RunSettings& run, const SystemEntry& entry, const ProcessFilter& filter,
+                const ProcessTotals& totals, Console& console) {
+  ProcessReadings readings = MakeProcessReadings(totals, filter, entry.destination);
+  ChannelCounter counter;
+  std::string document = RenderDocument(MakeOutputForm(run.outputMode, run.parameters), counter,
+                                        readings.message, readings.channels);
+  console.TakeForEnd();
+  console.Write(document);
+  // A document that did not arrive is no success: the trace file stays.
+  if (!console.Delivered()) return kExitError;
+  DeleteProgramFile(kTraceFile);
+  if (run.showBanner) {
+    console.Write("\n* " + LocalTimeOfDay() + " SAP " + kProgramName + " now processed...\n");
+  }
+  return kExitOk;
 }
 
 }  // namespace
@@ -44,41 +68,33 @@ std::string SingleDisplayText(const std::string& rawParameterText) {
   return text.empty() ? std::string("(No Parameters)") : text;
 }
 
-int RunSingleSystem(RunSettings& run, SensorOutput& out, RfcAccess& rfc, Console& console) {
+int RunSingleSystem(RunSettings& run, RfcAccess& rfc, Console& console) {
   SystemEntry entry;
   std::string error;
-  if (!ReadProfile(run, &entry, &error)) return ErrorExit(out, console, error);
+  if (!ReadProfile(run, &entry, &error)) return ErrorExit(console, error);
 
   RfcEnvironmentRecord environment{RfcErrorHandlerEntry, nullptr};
   rfc.library->RfcEnvironment(&environment);
-  out.text.clear();
-  RunStatus status = RunStatus::kErr;
   if (run.showBanner) PrintProgressLines(run, entry, console);
 
-  RfcHandle connection =
-      OpenRfcConnection(*rfc.library, entry, run.parameterText, MayPrintSapRfcLine(run), console);
+  RfcHandle connection = OpenRfcConnection(*rfc.library, entry, run.parameters, [&] {
+    if (MayPrintSapRfcLine(run)) console.Write(SapRfcLine(entry.destination));
+  });
   if (connection == 0) {
-    return ErrorExit(out, console, "Error 1011: RFC-Open for " + entry.destination + " failed !");
+    return ErrorExit(console, "Error 1011: RFC-Open for " + entry.destination + " failed !");
   }
-  ReadingTarget target;
-  target.destination = entry.destination;
-  target.parameterText = run.parameterText;
-  target.rawParameterText = run.rawParameterText;
-  int result = CollectTopSingle(rfc, connection, target, out, console, status);
+  ProcessFilter filter = ProcessFilterOf(run.parameters);
+  ProcessOutcome outcome =
+      CollectTopSingle(rfc, connection, MakeRowSelection(filter, entry.destination));
+  if (outcome.step.result == StepResult::kLibraryFailure) {
+    ReportRfcError(outcome.step.failedOperation.c_str());
+  }
   rfc.library->RfcClose(connection);
 
-  if (status != RunStatus::kOk) {
-    AppendTraceFileHint(out);
-    return ErrorExit(out, console, out.text);
+  if (outcome.step.result == StepResult::kRemoteFailure) {
+    return ErrorExit(console, outcome.step.errorText + TraceFileHintText());
   }
-  console.TakeForEnd();
-  console.Write(out.text);
-  DeleteProgramFile(kTraceFile);
-  if (run.showBanner) {
-    console.Write("\n* " + LocalTimeOfDay() + " SAP " + kProgramName + " now processed...\n");
-    return kExitOk;
-  }
-  return result;
+  return PrintResult(run, entry, filter, outcome.totals, console);
 }
 
 }  // namespace qm

@@ -5,10 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "output/sensor_output.h"
-#include "run/run_settings.h"
+#include "config/output_mode.h"
+#include "config/run_settings.h"
 
 namespace qm {
+
+inline constexpr const char kProgramName[] = "Quillmark";
+inline constexpr const char kProgramVersion[] = "Vers 4.3 / 29.08.22";
 
 // Fills *run from the arguments after the program name (args[0] is the
 // profile name). `timeOfDay` is the start time "hh:mm:ss"; `callerMode` is
@@ -17,9 +20,6 @@ namespace qm {
 // ("Error 1001: ..." when there is no argument).
 bool ReadCommandLine(const std::vector<std::string>& args, const std::string& timeOfDay,
                      OutputMode callerMode, RunSettings* run, std::string* error);
-
-// Upper-cases the letters "a" to "z"; every other byte stays.
-std::string UpperCaseAscii(std::string text);
 
 }  // namespace qm
 

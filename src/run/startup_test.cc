@@ -166,8 +166,8 @@ TEST(ReadCommandLine, DerivesProfileAndParameters) {
     EXPECT_EQ(run.profileName, c.profileName) << label;
     EXPECT_EQ(run.profileDirectory, c.profileDirectory) << label;
     if (c.parameterText != nullptr) {
-      EXPECT_EQ(run.parameterText, c.parameterText) << label;
-      EXPECT_EQ(run.rawParameterText, c.rawParameterText) << label;
+      EXPECT_EQ(run.parameters.upperText, c.parameterText) << label;
+      EXPECT_EQ(run.parameters.rawText, c.rawParameterText) << label;
       EXPECT_EQ(run.sensorName, c.sensorName) << label;
     }
     EXPECT_EQ(run.globalMode, c.globalMode) << label;
@@ -181,12 +181,8 @@ TEST(ReadCommandLine, KeepsLongTextsWhole) {
   std::string parameters(300, 'p');
   RunSettings run = ReadOk({name, parameters, parameters});
   EXPECT_EQ(run.profileName, std::string(200, 'n') + ".P00");
-  EXPECT_EQ(run.rawParameterText, parameters + " " + parameters);
-  EXPECT_EQ(run.parameterText.size(), 601u);
-}
-
-TEST(UpperCaseAscii, TouchesOnlyAToZ) {
-  EXPECT_EQ(UpperCaseAscii("az AZ 09 _-@[`{ \xE4\xFC"), "AZ AZ 09 _-@[`{ \xE4\xFC");
+  EXPECT_EQ(run.parameters.rawText, parameters + " " + parameters);
+  EXPECT_EQ(run.parameters.upperText.size(), 601u);
 }
 
 }  // namespace

@@ -19,12 +19,13 @@ RunState GlobalStateWithSystemInHand(OutputMode mode, bool banner) {
   RunState state;
   state.timeoutSeconds = 2;
   state.documentOpened = true;
-  state.summaryForm.outputMode = mode;
-  state.summaryForm.text = "left over from a failed system";
+  state.summaryForm.mode = mode;
   state.globalItem = "CPU-Usage";
   state.showBanner = banner;
   state.counts = {3, 1, 0};
-  state.systemInHand = "* 10:11:12 QAS.P00, sapqas01, QAS, 10, 100";
+  auto qas = std::make_shared<ListedSystem>();
+  qas->progressLine = "* 10:11:12 QAS.P00, sapqas01, QAS, 10, 100";
+  state.pending.push_back(qas);
   return state;
 }
 
@@ -64,11 +65,44 @@ TEST(TimeoutEndingFor, AfterTheOpeningTheSystemInHandFailsAndTheSummaryFollows) 
   };
   for (const Case& c : cases) {
     RunState state = GlobalStateWithSystemInHand(c.mode, c.banner);
-    if (!c.inHand) state.systemInHand.reset();
+    if (!c.inHand) state.pending.clear();
     TimeoutEnding ending = TimeoutEndingFor(state);
     EXPECT_EQ(MaskTimes(ending.text), c.text) << c.name;
     EXPECT_EQ(ending.exitCode, 0) << c.name;
   }
+}
+
+// Systems measured at once: what finished before the limit prints in
+// listing order as it finished, what is still in hand fails, whatever
+// order the workers finished in.
+TEST(TimeoutEndingFor, WithWorkersTheSystemsPrintInListingOrder) {
+  RunState state;
+  state.documentOpened = true;
+  state.summaryForm.mode = OutputMode::kQuenrik;
+  state.globalItem = "CPU-Usage";
+  state.showBanner = true;
+  state.counts = {4, 0, 0};
+  state.channels.count = 1;  // one channel already printed
+  auto add = [&](const char* line, bool finished, bool processed, const char* value) {
+    auto listed = std::make_shared<ListedSystem>();
+    listed->progressLine = line;
+    listed->finished = finished;
+    listed->processed = processed;
+    if (value != nullptr) listed->channel = Channel{line, value, "PerCent"};
+    state.pending.push_back(listed);
+  };
+  add("A", false, false, nullptr);  // still in hand: fails
+  add("B", true, true, "20");       // finished while A was in hand
+  add("C", true, false, nullptr);   // failed
+  add("D", false, false, nullptr);
+  state.pending[0]->sapRfcLine = "* SapRfc.Ini.......: A<\n";
+  EXPECT_EQ(MaskTimes(TimeoutEndingFor(state).text),
+            "* SapRfc.Ini.......: A<\n\nA State=Rfc Failure\n"
+            "\n> B: 20 %\nB State=Processed\n"
+            "\nC State=Rfc Failure\n"
+            "\nD State=Rfc Failure\n"
+            "\n# (***) CPU-Usage: NoSystems=4, Processed=1, Failed=3\n\n"
+            "\n* hh:mm:ss SAP Quillmark now processed...\n");
 }
 
 TEST(TimeoutEndingFor, AGlobalRunWithoutListedSystemsStillSummarizes) {
@@ -110,7 +144,7 @@ TEST(WatchdogDeathTest, AnEndingThatTookTheConsoleFirstKeepsItsExitCode) {
       ::testing::ExitedWithCode(0), "");
 }
 
-TEST(WatchdogDeathTest, NoLimitStartsNoWatchdog) {
+TEST(WatchdogDeathTest, NoLimitEndsNothing) {
   EXPECT_EXIT(
       {
         static RunState state;
@@ -122,6 +156,26 @@ TEST(WatchdogDeathTest, NoLimitStartsNoWatchdog) {
         FlushAndExit(5);
       },
       ::testing::ExitedWithCode(5), "");
+}
+
+// The limit may change after the watchdog started (the settings file is
+// read after it): a longer one postpones the end, 0 turns it off, one that
+// has passed already ends the run at once.
+TEST(WatchdogDeathTest, FollowsTheLimitInForce) {
+  EXPECT_EXIT(
+      {
+        static RunState state;
+        static StdoutConsole console;
+        state.start = std::chrono::steady_clock::now();
+        SetTimeLimit(state, 1);
+        StartWatchdog(state, console);
+        SetTimeLimit(state, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // past the first limit
+        SetTimeLimit(state, 1);                                        // passed already
+        std::this_thread::sleep_for(std::chrono::seconds(20));
+        FlushAndExit(9);
+      },
+      ::testing::ExitedWithCode(2), "");
 }
 
 }  // namespace

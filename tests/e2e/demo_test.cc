@@ -30,6 +30,7 @@ DemoResult RunDemo(const std::vector<std::string>& args) {
   RunnerConfig config = NativeRunnerConfig();
   CaseFolder folder(config.scratch);
   fs::copy(kDemo / "root", folder.root(), fs::copy_options::recursive);
+  fs::copy(kDemo / "Quillmark.ini", folder.work());
   fs::copy(kDemo / "rfcsim.ini", folder.work());
   fs::copy(kDemo / "qas_top.csv", folder.work());
   std::vector<std::string> argv = {config.program.path};

@@ -135,6 +135,10 @@ struct E2eCase {
   // call log, call_code, abort, a code 1 without trace text): it is skipped
   // when the runner names another RFC library.
   bool standInOnly = false;
+  // True for a case about the default library choice: its Quillmark.ini gets
+  // no RfcLibrary= line, and a runner that names a library other than the
+  // stand-in skips it.
+  bool defaultLibrary = false;
   // True for a case that needs the SDK's test double (its landscape keys
   // field_types, snc, router, ...): it is skipped unless the runner names
   // an RFC library other than the stand-in.
@@ -143,6 +147,11 @@ struct E2eCase {
 
 // The case marked standInOnly.
 E2eCase StandInOnly(E2eCase c);
+
+// The case's files with "RfcLibrary=<library>" put first into its
+// Quillmark.ini (after a byte-order mark), or a Quillmark.ini of that line
+// added; a folder in its place is left alone.
+std::vector<FileSpec> WithRfcLibrary(std::vector<FileSpec> files, const std::string& library);
 
 // Prints the case's name (GoogleTest shows it for a failing parameter).
 void PrintTo(const E2eCase& c, std::ostream* os);
@@ -189,14 +198,16 @@ struct RunnerConfig {
   // the case folders).
   fs::path watchRoot;
   std::vector<fs::path> watchSkip;
-  // Not empty: every case runs through this RFC library, a line
-  // "RfcLibrary=<rfcLibrary>" put first into its Quillmark.ini (a line of
-  // the case's own still wins); cases marked standInOnly are skipped.
+  // Every case runs through this RFC library ("standin", or the file of the
+  // SDK's test double), a line "RfcLibrary=<rfcLibrary>" put first into its
+  // Quillmark.ini (a line of the case's own still wins). With another
+  // library than the stand-in, cases marked standInOnly are skipped.
   std::string rfcLibrary;
 };
 
 // The native build: QUILLMARK_EXE and QUILLMARK_PASSWD_EXE, case folders in
-// the system's temporary folder; rfcLibrary from QUILLMARK_E2E_RFCLIBRARY.
+// the system's temporary folder; rfcLibrary from QUILLMARK_E2E_RFCLIBRARY,
+// else "standin".
 RunnerConfig NativeRunnerConfig();
 
 // Quillmark.exe and Quillmark-passwd.exe (QUILLMARK_E2E_EXE,

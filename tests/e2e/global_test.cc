@@ -167,11 +167,13 @@ std::vector<E2eCase> ItemCases() {
        .out = "\n\n> PRD.P00: 1666 MByte\n> QAS.P00: 0 MByte" +
               TextSummary("Working-Set: NoSystems=3, Processed=2, Failed=1")},
       // The structure is installed once per process, so a later system's
-      // RfcInstallStructure abort never fires.
+      // RfcInstallStructure abort never fires (one system after another:
+      // with workers, whichever system comes first installs it).
       {.name = "InstallStructureAbortOnLaterSystem",
        .args = {"X", "ITEM=SID-Usage"},
-       .files =
+       .files = Plus(
            PrfFiles("PRD.P00#QAS.P00#", Landscape("", "abort = RfcInstallStructure not again\n")),
+           {WorkFile("Quillmark.ini", "Parallel=1\n")}),
        .out = kXmlStart + XmlChannel("PRD.P00", "PerCent", "22") +
               XmlChannel("QAS.P00", "PerCent", "20") +
               XmlSummary("SID-Usage: NoSystems=2, Processed=2, Failed=0")},
@@ -313,10 +315,12 @@ const std::string kGlobalRunLog =
 
 std::vector<E2eCase> CallLogCases() {
   return {
+      // One system after another, so the calls come in listing order.
       {.name = "CallLogOfGlobalRun",
        .args = {"X", "ITEM=CPU-Usage"},
-       .files =
-           Plus(PrfFiles("PRD.P00#MIS.P00#BAD.P00#QAS.P00#"), {WorkFile("prd_top.csv", kTwoRows)}),
+       .files = Plus(PrfFiles("PRD.P00#MIS.P00#BAD.P00#QAS.P00#"),
+                     {WorkFile("prd_top.csv", kTwoRows),
+                      WorkFile("Quillmark.ini", "Parallel=1\nSystemTimeout=0\n")}),
        .out = kXmlStart + XmlChannel("PRD.P00", "PerCent", "12") +
               XmlChannel("QAS.P00", "PerCent", "20") +
               XmlSummary("CPU-Usage: NoSystems=4, Processed=2, Failed=1"),

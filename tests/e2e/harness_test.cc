@@ -296,6 +296,7 @@ RunnerConfig NativeRunnerConfig() {
   config.program = {{}, QUILLMARK_EXE};
   config.passwd = {{}, QUILLMARK_PASSWD_EXE};
   config.scratch = fs::temp_directory_path();
+  config.rfcLibrary = "standin";
   if (const char* library = std::getenv("QUILLMARK_E2E_RFCLIBRARY")) config.rfcLibrary = library;
   return config;
 }
@@ -453,8 +454,6 @@ fs::path CaseFolder::Resolve(Base base, const std::string& path) const {
   return (base == Base::kRoot ? root_ : work_) / path;
 }
 
-// The case's files with "RfcLibrary=<library>" put first into its
-// Quillmark.ini (after a byte-order mark), or a Quillmark.ini of that line.
 std::vector<FileSpec> WithRfcLibrary(std::vector<FileSpec> files, const std::string& library) {
   const std::string line = "RfcLibrary=" + library + "\n";
   for (FileSpec& f : files) {
@@ -475,16 +474,16 @@ void RunCase(const E2eCase& original, const RunnerConfig& given) {
   if (original.build != Build::kAny && original.build != config.build) {
     GTEST_SKIP() << "a case for another build";
   }
-  if (!config.rfcLibrary.empty() && original.standInOnly) {
+  const bool standIn = config.rfcLibrary.empty() || config.rfcLibrary == "standin";
+  if (!standIn && original.standInOnly) {
     GTEST_SKIP() << "depends on the stand-in library's own details";
   }
-  std::string library = config.rfcLibrary;
-  for (char& ch : library) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  if (original.doubleOnly && (library.empty() || library == "standin")) {
-    GTEST_SKIP() << "runs only through the SDK's test double";
-  }
+  if (!standIn && original.defaultLibrary) GTEST_SKIP() << "about the default library choice";
+  if (standIn && original.doubleOnly) GTEST_SKIP() << "runs only through the SDK's test double";
   E2eCase c = original;
-  if (!config.rfcLibrary.empty()) c.files = WithRfcLibrary(c.files, config.rfcLibrary);
+  if (!original.defaultLibrary && !config.rfcLibrary.empty()) {
+    c.files = WithRfcLibrary(c.files, config.rfcLibrary);
+  }
   SCOPED_TRACE("case " + c.name);
   CaseFolder folder(config.scratch);
   auto resolve = [&](Base base, const std::string& path) {

@@ -22,6 +22,19 @@ std::string ExecutingLine(const std::string& display) {
   return "* hh:mm:ss Quillmark - " + display + " State=Executing\n";
 }
 
+// A password of SAP's full 40 characters, blanks and punctuation in it, and
+// its value in the 44-character form scrambled by hand as another tool would
+// write it (offset 7: the body keys wrap past entry 31). The stand-in
+// compares the password whole, so a cut or changed one fails the logon.
+const std::string kLongPassword = "Sommerfest 2024: Kaffee & Kuchen, ja? #1";
+const std::string kLongPasswordValue = "0<7=Qacgy/4<+bhc+Bbi)`=$>$i&eo~#-`hB8>4uo}ig";
+const std::string kLongPasswordLogon = "logon = MONITOR " + kLongPassword + "\n";
+
+ProfileFields WithLongPassword(ProfileFields profile) {
+  profile.password = kLongPasswordValue;
+  return profile;
+}
+
 // ---------------------------------------------------------------------------
 // Successful runs: documents, filters, readings.
 
@@ -90,6 +103,11 @@ std::vector<E2eCase> DocumentCases() {
            .out = XmlDocument({"(prd) System-Procs: CPU-Usage=24%, CPU-Time=1.301.202 Sec, "
                                "Working-Set=1.950 MB, Prv-Pages=956 MB",
                                "24", "22", "1301202", "1950", "956"})},
+          // A 40-character password logs on and the system is measured.
+          {.name = "FortyCharacterPassword",
+           .args = {"PRD"},
+           .files = PrdFiles(kLongPasswordLogon, WithLongPassword(PrdProfile())),
+           .out = XmlDocument(kPrdAll)},
           // No rows at all: every reading 0, the document is still complete.
           {.name = "NoRows",
            .args = {"PRD"},
@@ -188,6 +206,13 @@ std::vector<E2eCase> ConnectStringCases() {
                               "* hh:mm:ss PRD.P00, oldhost01, PRD, 00, 100 State=Processing\n" +
                               ExecutingLine("(No Parameters)") + kSapRfcLine,
                           kPrdAll, kClosingLine),
+      // The connect string carries a 40-character password with its blanks.
+      InModesWithDocument({.name = "ConnectStringFortyCharacterPassword",
+                           .args = {"PRD"},
+                           .files = Plus(ConnectStringFiles(WithLongPassword(kUnknownHostProfile)),
+                                         {WorkFile("rfcsim.ini", PrdSystem(kLongPasswordLogon))}),
+                           .after = base.after},
+                          {"Velkira"}, kSapRfcLine, kPrdAll),
       // The connect string's logon is checked at the open: Error 1011.
       InModes({.name = wrongPassword.name,
                .args = wrongPassword.args,

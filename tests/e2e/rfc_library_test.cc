@@ -6,6 +6,7 @@
 // a Linux library, so those cases are for the native build only.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -70,7 +71,17 @@ std::vector<E2eCase> LibraryCases() {
            "libsapnwrfc.so: cannot open shared object file: No such file or directory"),
        .exit = 1,
        .build = Build::kNative,
-       .standInOnly = true},
+       .defaultLibrary = true},
+      // Without the setting the SDK is the only choice: a landscape lying in
+      // the working directory never answers in its place.
+      {.name = "MissingSdkWithALandscapeThere",
+       .args = {"PRD"},
+       .files = PrdFiles(""),
+       .out = ReportDocument(
+           "libsapnwrfc.so: cannot open shared object file: No such file or directory"),
+       .exit = 1,
+       .build = Build::kNative,
+       .defaultLibrary = true},
       // The same in a caller mode: the text report.
       {.name = "MissingSdkReportInCallerMode",
        .args = {"PRD"},
@@ -80,7 +91,7 @@ std::vector<E2eCase> LibraryCases() {
        .out = Report("libsapnwrfc.so: cannot open shared object file: No such file or directory"),
        .exit = 1,
        .build = Build::kNative,
-       .standInOnly = true},
+       .defaultLibrary = true},
       // A named library that is missing: reported, though a landscape
       // would answer.
       {.name = "NamedSdkMissing",
@@ -161,6 +172,28 @@ TEST_P(RfcLibrary, Run) { RunCase(GetParam(), NativeRunnerConfig()); }
 std::string CaseName(const ::testing::TestParamInfo<E2eCase>& info) { return info.param.name; }
 
 INSTANTIATE_TEST_SUITE_P(Choice, RfcLibrary, ::testing::ValuesIn(LibraryCases()), CaseName);
+
+// "standin" loads the stand-in's library from the program's own folder; a
+// copy of the program in a folder without it reports the library as missing,
+// as a missing SDK is reported, instead of opening anything.
+TEST(StandInLibrary, MissingBesideTheProgramIsReported) {
+  RunnerConfig config = ForTarget(NativeRunnerConfig());
+  if (config.build == Build::kWindows) GTEST_SKIP() << "the Linux loader's text";
+  CaseFolder bin(config.scratch);
+  fs::path program = bin.top() / "quillmark";
+  fs::copy_file(config.program.path, program);
+  config.program.path = program.string();
+  config.rfcLibrary = "standin";
+  std::string library = (bin.top() / "librfcsim.so").string();
+  RunCase(
+      {.name = "StandInMissing",
+       .args = {"PRD"},
+       .files = {WorkFile("PRD.P00", ProfileText({.destination = "PRD"})),
+                 WorkFile("Quillmark.ini", "Caller=Velkira\n"), WorkFile("rfcsim.ini", kLandscape)},
+       .out = Report(library + ": cannot open shared object file: No such file or directory"),
+       .exit = 1},
+      config);
+}
 
 }  // namespace
 }  // namespace qm::e2e

@@ -1,6 +1,5 @@
-#include "output/sensor_output.h"
+#include "output/document.h"
 
-#include <algorithm>
 #include <cstddef>
 
 namespace qm {
@@ -8,10 +7,6 @@ namespace {
 
 // Zephanor documents carry at most this many channels per run.
 constexpr unsigned long kZephanorChannelLimit = 10;
-
-bool HasChannelSelect(const std::string& parameterText) {
-  return parameterText.find("CH=") != std::string::npos;
-}
 
 void AppendEscaped(std::string& out, std::string_view text) { out += EscapeXml(text); }
 
@@ -50,10 +45,10 @@ void AppendZephanorChannel(SensorOutput& out, std::string_view label, std::strin
   out.text += value;
 }
 
-void AppendQuenrikChannel(SensorOutput& out, std::string_view name, std::string_view value,
-                          std::string_view unit) {
-  if (out.channelSelect) {
-    if (out.selectedChannel == out.channelCounter) out.text += value;
+void AppendQuenrikChannel(SensorOutput& out, unsigned long channelNumber, std::string_view name,
+                          std::string_view value, std::string_view unit) {
+  if (out.form.channelSelect) {
+    if (out.form.selectedChannel == channelNumber) out.text += value;
     return;
   }
   out.text += "\n> ";
@@ -81,51 +76,8 @@ void AppendXmlChannel(SensorOutput& out, std::string_view name, std::string_view
 
 }  // namespace
 
-const char* OutputModeName(OutputMode mode) {
-  switch (mode) {
-    case OutputMode::kExeXml:
-      return "EXEXML";
-    case OutputMode::kVelkira:
-      return "Velkira";
-    case OutputMode::kZephanor:
-      return "Zephanor";
-    case OutputMode::kQuenrik:
-      return "Quenrik";
-    case OutputMode::kHollent:
-      return "Hollent";
-  }
-  return "EXEXML";
-}
-
-bool IsXmlForm(OutputMode mode) {
-  return mode == OutputMode::kExeXml || mode == OutputMode::kHollent ||
-         mode == OutputMode::kVelkira;
-}
-
-void SetOutputForm(SensorOutput& out, OutputMode mode, const std::string& parameterText,
-                   const std::string& rawParameterText) {
-  out.outputMode = mode;
-  out.channelSelect = HasChannelSelect(parameterText);
-  out.selectedChannel = ReadSelectedChannel(parameterText, rawParameterText);
-}
-
-unsigned long ReadSelectedChannel(const std::string& parameterText,
-                                  const std::string& rawParameterText) {
-  std::size_t found = parameterText.find("CH=");
-  if (found == std::string::npos) return 0;
-  std::size_t start = found + 3;
-  if (start >= rawParameterText.size()) return 0;
-  // At most three characters, ending early at a comma.
-  std::string_view field(rawParameterText.data() + start,
-                         std::min<std::size_t>(3, rawParameterText.size() - start));
-  field = field.substr(0, field.find(','));
-  std::size_t pos = 0;
-  while (pos < field.size() && field[pos] == ' ') ++pos;
-  unsigned long number = 0;
-  for (; pos < field.size() && field[pos] >= '0' && field[pos] <= '9'; ++pos) {
-    number = number * 10 + static_cast<unsigned long>(field[pos] - '0');
-  }
-  return number;
+OutputForm MakeOutputForm(OutputMode mode, const Parameters& parameters) {
+  return OutputForm{mode, parameters.channelSelect, parameters.selectedChannel};
 }
 
 std::string EscapeXml(std::string_view text) {
@@ -152,32 +104,28 @@ std::string EscapeXml(std::string_view text) {
 }
 
 void BeginDocument(SensorOutput& out) {
-  if (IsXmlForm(out.outputMode)) {
+  if (IsXmlForm(out.form.mode)) {
     out.text = "\n<Prtg>\n";
   } else {
     out.text.clear();
   }
 }
 
-void BeginMessage(SensorOutput& out) {
-  out.text += IsXmlForm(out.outputMode) ? "\n<Text>" : "\n# ";
-}
+void BeginMessage(SensorOutput& out) { out.text += IsXmlForm(out.form.mode) ? "\n<Text>" : "\n# "; }
 
 void EndMessage(SensorOutput& out) {
-  if (IsXmlForm(out.outputMode)) {
+  if (IsXmlForm(out.form.mode)) {
     out.text += "</Text>\n";
-  } else if (out.outputMode == OutputMode::kQuenrik && out.channelSelect) {
+  } else if (out.form.mode == OutputMode::kQuenrik && out.form.channelSelect) {
     // A selected channel's value is the whole document: drop the message.
     out.text.clear();
   }
 }
 
-void EndDocument(SensorOutput& out) {
-  out.text += IsXmlForm(out.outputMode) ? "\n</Prtg>\n" : "\n";
-}
+void EndDocument(SensorOutput& out) { out.text += IsXmlForm(out.form.mode) ? "\n</Prtg>\n" : "\n"; }
 
 void AppendMessageText(SensorOutput& out, std::string_view text) {
-  if (IsXmlForm(out.outputMode)) {
+  if (IsXmlForm(out.form.mode)) {
     AppendEscaped(out.text, text);
   } else {
     out.text += text;
@@ -191,23 +139,63 @@ void WriteErrorDocument(SensorOutput& out, std::string text) {
   out.text += "</Text>\n</Prtg>\n";
 }
 
-void WriteChannel(SensorOutput& out, std::string_view label, std::string_view name,
-                  std::string_view value, std::string_view unit) {
-  ++out.channelCounter;
-  switch (out.outputMode) {
+void WriteChannel(SensorOutput& out, ChannelCounter& counter, std::string_view label,
+                  const Channel& channel) {
+  unsigned long number = ++counter.count;
+  switch (out.form.mode) {
     case OutputMode::kZephanor:
-      if (out.channelCounter > kZephanorChannelLimit) return;
-      AppendZephanorChannel(out, label, name, value, unit);
+      if (number > kZephanorChannelLimit) return;
+      AppendZephanorChannel(out, label, channel.name, channel.value, channel.unit);
       return;
     case OutputMode::kQuenrik:
-      AppendQuenrikChannel(out, name, value, unit);
+      AppendQuenrikChannel(out, number, channel.name, channel.value, channel.unit);
       return;
     case OutputMode::kExeXml:
     case OutputMode::kVelkira:
     case OutputMode::kHollent:
-      AppendXmlChannel(out, name, value, unit);
+      AppendXmlChannel(out, channel.name, channel.value, channel.unit);
       return;
   }
+}
+
+std::string RenderDocument(const OutputForm& form, ChannelCounter& counter,
+                           std::string_view message, const std::vector<Channel>& channels) {
+  SensorOutput out{form, {}};
+  BeginDocument(out);
+  BeginMessage(out);
+  AppendMessageText(out, message);
+  EndMessage(out);
+  for (const Channel& channel : channels) WriteChannel(out, counter, "", channel);
+  EndDocument(out);
+  return out.text;
+}
+
+std::string RenderItemChannel(const OutputForm& form, ChannelCounter& counter,
+                              std::string_view label, const Channel& channel) {
+  SensorOutput out{form, {}};
+  WriteChannel(out, counter, label, channel);
+  return out.text;
+}
+
+std::string RenderGlobalOpening(const OutputForm& form) {
+  SensorOutput out{form, {}};
+  BeginDocument(out);
+  return out.text;
+}
+
+std::string RenderGlobalClosing(const OutputForm& form, std::string_view summary) {
+  SensorOutput out{form, {}};
+  BeginMessage(out);
+  AppendMessageText(out, summary);
+  EndMessage(out);
+  EndDocument(out);
+  return out.text;
+}
+
+std::string RenderErrorDocument(std::string_view text) {
+  SensorOutput out;
+  WriteErrorDocument(out, std::string(text));
+  return out.text;
 }
 
 }  // namespace qm

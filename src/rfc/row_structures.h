@@ -1,7 +1,7 @@
 // The row structures CPU_ALL and TOP_SINGLE of the operating-system
 // collector, their field descriptions, and the offsets the aggregation reads.
-#ifndef QUILLMARK_COLLECT_STRUCTURES_H_
-#define QUILLMARK_COLLECT_STRUCTURES_H_
+#ifndef QUILLMARK_RFC_ROW_STRUCTURES_H_
+#define QUILLMARK_RFC_ROW_STRUCTURES_H_
 
 #include <cstddef>
 
@@ -35,4 +35,4 @@ inline constexpr std::size_t kUsrTotal = 36, kSysTotal = 40, kIdleTotal = 44;
 
 }  // namespace qm
 
-#endif  // QUILLMARK_COLLECT_STRUCTURES_H_
+#endif  // QUILLMARK_RFC_ROW_STRUCTURES_H_

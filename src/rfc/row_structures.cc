@@ -1,6 +1,6 @@
 // The row structures as they are described to the RFC library. The library
 // works out the offsets itself (natural alignment), so every offset is 0.
-#include "collect/structures.h"
+#include "rfc/row_structures.h"
 
 namespace qm {
 

@@ -1,9 +1,9 @@
-#include "rfc/rfc_error.h"
+#include "rfc/rfc_report.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
+#include "platform/file_names.h"
 #include "platform/platform.h"
 
 namespace qm {
@@ -12,8 +12,6 @@ namespace {
 constexpr int kFieldWidth = 15;
 // The trace file is read in pieces of at most this many characters.
 constexpr std::size_t kTracePieceLimit = 99;
-
-RfcErrorReporter* installedReporter = nullptr;
 
 // A terminated text of a fixed-size field; a field without terminator is
 // taken whole, never read beyond.
@@ -43,6 +41,9 @@ void PrintField(std::string* out, const std::string& label, int indent, int widt
   out->push_back('\n');
 }
 
+std::string ErrorKey(const RfcErrorInfo& info) { return FieldText(info.key); }
+std::string ErrorMessage(const RfcErrorInfo& info) { return FieldText(info.message); }
+
 std::string FormatRfcErrorReport(const std::string& operation, const RfcErrorInfo& info) {
   std::string report = "RFC error\n";
   PrintField(&report, "operation/code", 0, kFieldWidth, operation);
@@ -58,54 +59,6 @@ std::string FormatRfcErrorReport(const std::string& operation, const RfcErrorInf
   return report;
 }
 
-std::string FormatRfcErrorDocument(const std::string& operation, const RfcErrorInfo& info) {
-  return "RFC error: " + operation + ", " + FieldText(info.key) + ": " + FieldText(info.message);
-}
-
-std::string CloseDocumentWithError(const std::string& text) {
-  return "<Error>1</Error>\n<Text>" + EscapeXml(text) + "</Text>\n</Prtg>\n";
-}
-
-void InstallRfcErrorReporter(RfcErrorReporter* reporter) { installedReporter = reporter; }
-
-void ReportRfcError(const char* operation) {
-  std::string operationText = operation == nullptr ? std::string() : std::string(operation);
-  const RfcLibrary* library = installedReporter ? installedReporter->library : nullptr;
-  RfcErrorInfo info;
-  std::memset(&info, 0, sizeof info);
-  if (library != nullptr && library->RfcLastError != nullptr) library->RfcLastError(&info);
-
-  // The report ends the process: if the time limit or the normal end took
-  // standard output first, this waits until that one has ended it.
-  StdoutConsole fallback;
-  Console* console = installedReporter != nullptr && installedReporter->console != nullptr
-                         ? installedReporter->console
-                         : &fallback;
-  console->TakeForEnd();
-
-  // PRTG reads all of standard output as one XML document, so there the
-  // report goes out as an error document unless a person asked for banners.
-  std::string text;
-  if (installedReporter != nullptr && installedReporter->outputMode == OutputMode::kExeXml &&
-      !installedReporter->showBanner) {
-    std::string message = FormatRfcErrorDocument(operationText, info);
-    if (installedReporter->documentOpened != nullptr && *installedReporter->documentOpened) {
-      text = CloseDocumentWithError(message);
-    } else {
-      SensorOutput document;
-      WriteErrorDocument(document, message);
-      text = document.text;
-    }
-  } else {
-    text = FormatRfcErrorReport(operationText, info);
-  }
-  console->Write(text);
-  if (library != nullptr && library->RfcClose != nullptr) library->RfcClose(0);
-  FlushAndExit(1);
-}
-
-extern "C" void RfcErrorHandlerEntry(char* operation) { ReportRfcError(operation); }
-
 std::string TraceFileHint(LineReader& reader) {
   std::string found;
   std::string piece;
@@ -118,15 +71,13 @@ std::string TraceFileHint(LineReader& reader) {
   return " - " + found;
 }
 
-void AppendTraceFileHint(SensorOutput& out) {
+std::string TraceFileHintText() {
   std::FILE* trace = OpenForReading(kTraceFile);
-  if (trace == nullptr) {
-    out.text += " - Look for Trace-File";
-    return;
-  }
+  if (trace == nullptr) return " - Look for Trace-File";
   LineReader reader(trace);
-  out.text += TraceFileHint(reader);
+  std::string hint = TraceFileHint(reader);
   std::fclose(trace);
+  return hint;
 }
 
 }  // namespace qm

@@ -1,11 +1,9 @@
-#include "output/sensor_output.h"
+#include "output/document.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "output/console.h"
 
 namespace qm {
 namespace {
@@ -14,28 +12,24 @@ constexpr OutputMode kAllModes[] = {OutputMode::kExeXml, OutputMode::kVelkira,
                                     OutputMode::kZephanor, OutputMode::kQuenrik,
                                     OutputMode::kHollent};
 
+OutputForm FormOf(OutputMode mode, const std::string& parameters = "") {
+  return MakeOutputForm(mode, ParseParameters(parameters));
+}
+
 SensorOutput MakeOutput(OutputMode mode, const std::string& parameters = "") {
-  SensorOutput out;
-  SetOutputForm(out, mode, parameters, parameters);
-  return out;
+  return SensorOutput{FormOf(mode, parameters), ""};
 }
 
-// A single-system document as the readings build it: message, three channels
-// (one without unit), with leftovers in the buffer before BeginDocument.
-std::string BuildDocument(SensorOutput& out) {
-  out.text = "left over";
-  BeginDocument(out);
-  BeginMessage(out);
-  AppendMessageText(out, "a<b & \xFC");
-  EndMessage(out);
-  WriteChannel(out, "", "CPU-Usage", "42", "PerCent");
-  WriteChannel(out, "", "Private Pages", "7", "MByte");
-  WriteChannel(out, "", "Count", "3", "");
-  EndDocument(out);
-  return out.text;
+void Write(SensorOutput& out, ChannelCounter& counter, const char* label, const char* name,
+           const char* value, const char* unit) {
+  WriteChannel(out, counter, label, Channel{name, value, unit});
 }
 
-TEST(SensorOutput, BuildsTheDocumentInEveryMode) {
+// A single-system document: message, three channels (one without unit).
+const std::vector<Channel> kChannels = {
+    {"CPU-Usage", "42", "PerCent"}, {"Private Pages", "7", "MByte"}, {"Count", "3", ""}};
+
+TEST(RenderDocument, BuildsTheDocumentInEveryMode) {
   const std::string xml =
       "\n<Prtg>\n"
       "\n<Text>a&lt;b &amp; &#252;</Text>\n"
@@ -69,21 +63,65 @@ TEST(SensorOutput, BuildsTheDocumentInEveryMode) {
       {OutputMode::kQuenrik, "CH=9", "\n"},
   };
   for (const Case& c : cases) {
-    SensorOutput out = MakeOutput(c.mode, c.parameters);
-    EXPECT_EQ(BuildDocument(out), c.expected) << OutputModeName(c.mode) << " " << c.parameters;
-    EXPECT_EQ(out.channelCounter, 3u);
+    ChannelCounter counter;
+    EXPECT_EQ(RenderDocument(FormOf(c.mode, c.parameters), counter, "a<b & \xFC", kChannels),
+              c.expected)
+        << OutputModeName(c.mode) << " " << c.parameters;
+    EXPECT_EQ(counter.count, 3u);
+  }
+}
+
+TEST(SensorOutput, BeginDocumentDropsWhatCameBefore) {
+  for (OutputMode mode : kAllModes) {
+    SensorOutput out = MakeOutput(mode);
+    out.text = "left over";
+    BeginDocument(out);
+    EXPECT_EQ(out.text, IsXmlForm(mode) ? "\n<Prtg>\n" : "") << OutputModeName(mode);
+  }
+}
+
+TEST(RenderGlobalDocument, OpeningItemChannelsAndClosingInEveryMode) {
+  struct Case {
+    OutputMode mode;
+    const char* parameters;
+    std::string expected;
+  } cases[] = {
+      {OutputMode::kExeXml, "",
+       "\n<Prtg>\n"
+       "\n<Result><Channel>PRD</Channel>\n<Unit>Custom</Unit>\n<CustomUnit>PerCent"
+       "</CustomUnit>\n<Value>10</Value></Result>\n"
+       "\n<Result><Channel>QAS</Channel>\n<Unit>Custom</Unit>\n<CustomUnit>PerCent"
+       "</CustomUnit>\n<Value>20</Value></Result>\n"
+       "\n<Text>(***) CPU-Usage: NoSystems=2</Text>\n\n</Prtg>\n"},
+      {OutputMode::kZephanor, "",
+       "\n\nMessage.PRD: PRD (%)\nStatistic.PRD: 10\n\nMessage.QAS: QAS (%)\nStatistic.QAS: 20"
+       "\n# (***) CPU-Usage: NoSystems=2\n"},
+      {OutputMode::kQuenrik, "", "\n> PRD: 10 %\n> QAS: 20 %\n# (***) CPU-Usage: NoSystems=2\n"},
+      // The channel counter runs over the systems: CH=2 is the second system.
+      {OutputMode::kQuenrik, "CH=2", "20\n"},
+  };
+  for (const Case& c : cases) {
+    OutputForm form = FormOf(c.mode, c.parameters);
+    ChannelCounter counter;
+    std::string document = RenderGlobalOpening(form);
+    document += RenderItemChannel(form, counter, "PRD", {"PRD", "10", "PerCent"});
+    document += RenderItemChannel(form, counter, "QAS", {"QAS", "20", "PerCent"});
+    document += RenderGlobalClosing(form, "(***) CPU-Usage: NoSystems=2");
+    EXPECT_EQ(document, c.expected) << OutputModeName(c.mode) << " " << c.parameters;
+    EXPECT_EQ(counter.count, 2u);
   }
 }
 
 TEST(SensorOutput, XmlFormEscapesChannelTextsAndTextFormsKeepThem) {
+  ChannelCounter counter;
   SensorOutput xml = MakeOutput(OutputMode::kExeXml);
-  WriteChannel(xml, "", "A&B", "1>0", "<u>");
+  Write(xml, counter, "", "A&B", "1>0", "<u>");
   EXPECT_EQ(xml.text,
             "\n<Result><Channel>A&amp;B</Channel>\n<Unit>Custom</Unit>\n"
             "<CustomUnit>&lt;u&gt;</CustomUnit>\n<Value>1&gt;0</Value></Result>\n");
 
   SensorOutput quenrik = MakeOutput(OutputMode::kQuenrik);
-  WriteChannel(quenrik, "", "A&B", "1>0", "TimeResponse");
+  Write(quenrik, counter, "", "A&B", "1>0", "TimeResponse");
   EXPECT_EQ(quenrik.text, "\n> A&B: 1>0 mSec");
 }
 
@@ -100,7 +138,8 @@ TEST(SensorOutput, ZephanorLabelRules) {
   };
   for (const Case& c : cases) {
     SensorOutput out = MakeOutput(OutputMode::kZephanor);
-    WriteChannel(out, c.label, c.name, "1", "CpuTime");
+    ChannelCounter counter;
+    Write(out, counter, c.label, c.name, "1", "CpuTime");
     std::string shown = c.shown;
     EXPECT_EQ(out.text,
               "\n\nMessage." + shown + ": " + c.name + " (CpuTime)\nStatistic." + shown + ": 1")
@@ -110,31 +149,19 @@ TEST(SensorOutput, ZephanorLabelRules) {
 
 TEST(SensorOutput, ZephanorWritesOnlyTheFirstTenChannelsOfARun) {
   SensorOutput out = MakeOutput(OutputMode::kZephanor);
-  for (int i = 1; i <= 12; ++i) WriteChannel(out, "", "C", std::to_string(i), "");
-  EXPECT_EQ(out.channelCounter, 12u);
+  ChannelCounter counter;
+  for (int i = 1; i <= 12; ++i) WriteChannel(out, counter, "", Channel{"C", std::to_string(i), ""});
+  EXPECT_EQ(counter.count, 12u);
   EXPECT_NE(out.text.find("Statistic.C: 10"), std::string::npos);
   EXPECT_EQ(out.text.find("Statistic.C: 11"), std::string::npos);
   EXPECT_EQ(out.text.find("Statistic.C: 12"), std::string::npos);
 }
 
-TEST(SensorOutput, QuenrikSelectionCountsChannelsAcrossTheWholeRun) {
-  // A global run: the counter is never reset, so CH=3 picks the third
-  // channel of the process even when it belongs to the second system.
-  SensorOutput out = MakeOutput(OutputMode::kQuenrik, "ITEM=CPU-USAGE CH=3");
-  BeginDocument(out);
-  std::string printed;
-  for (const char* value : {"10", "20", "30", "40"}) {
-    WriteChannel(out, "CPU-Usage", "CPU-Usage", value, "PerCent");
-    printed += out.text;
-    out.text.clear();
-  }
-  EXPECT_EQ(printed, "30");
-}
-
 TEST(SensorOutput, ErrorDocumentIsTheSameInEveryModeAndEscaped) {
   for (OutputMode mode : kAllModes) {
     SensorOutput out = MakeOutput(mode, "CH=1");
-    BuildDocument(out);
+    ChannelCounter counter;
+    out.text = RenderDocument(out.form, counter, "m", kChannels);
     WriteErrorDocument(out, "Error 1001: Parameter for Profile-Name is missing !");
     EXPECT_EQ(out.text,
               "<Prtg>\n<Error>1</Error>\n<Text>Error 1001: Parameter for Profile-Name is "
@@ -149,6 +176,7 @@ TEST(SensorOutput, ErrorDocumentIsTheSameInEveryModeAndEscaped) {
               "</Prtg>\n")
         << OutputModeName(mode);
   }
+  EXPECT_EQ(RenderErrorDocument("a<b"), "<Prtg>\n<Error>1</Error>\n<Text>a&lt;b</Text>\n</Prtg>\n");
 }
 
 TEST(EscapeXml, EscapesMarkupHighBytesAndControlCharacters) {
@@ -168,47 +196,16 @@ TEST(EscapeXml, EscapesMarkupHighBytesAndControlCharacters) {
   for (const Case& c : cases) EXPECT_EQ(EscapeXml(c.text), c.escaped) << c.text;
 }
 
-TEST(ReadSelectedChannel, ReadsUpToThreeCharactersAfterCh) {
-  struct Case {
-    const char* parameters;
-    unsigned long channel;
-  } cases[] = {
-      {"CH=3", 3},   {"CH=12,USER=X", 12}, {"CH=1234", 123}, {"CH= 7", 7},
-      {"CH=  7", 7}, {"CH=   7", 0},       {"CH=x", 0},      {"CH=", 0},
-      {"CH=,5", 0},  {"CH=4X", 4},         {"USER=A", 0},    {"X CH=5 CH=6", 5},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ReadSelectedChannel(c.parameters, c.parameters), c.channel) << c.parameters;
-  }
-}
+TEST(MakeOutputForm, TakesTheChannelSelectionOfTheParameters) {
+  OutputForm form = FormOf(OutputMode::kQuenrik, "user=abc ch=2");
+  EXPECT_EQ(form.mode, OutputMode::kQuenrik);
+  EXPECT_TRUE(form.channelSelect);
+  EXPECT_EQ(form.selectedChannel, 2u);
 
-TEST(SetOutputForm, FindsChInTheUpperCasedTextAndReadsTheRawCopy) {
-  SensorOutput out;
-  SetOutputForm(out, OutputMode::kQuenrik, "USER=ABC CH=2", "user=abc ch=2");
-  EXPECT_EQ(out.outputMode, OutputMode::kQuenrik);
-  EXPECT_TRUE(out.channelSelect);
-  EXPECT_EQ(out.selectedChannel, 2u);
-
-  SetOutputForm(out, OutputMode::kHollent, "USER=ABC", "user=abc");
-  EXPECT_EQ(out.outputMode, OutputMode::kHollent);
-  EXPECT_FALSE(out.channelSelect);
-  EXPECT_EQ(out.selectedChannel, 0u);
-}
-
-TEST(OutputMode, NamesAndForms) {
-  const char* names[] = {"EXEXML", "Velkira", "Zephanor", "Quenrik", "Hollent"};
-  const bool xml[] = {true, true, false, false, true};
-  for (int i = 0; i < 5; ++i) {
-    EXPECT_STREQ(OutputModeName(kAllModes[i]), names[i]);
-    EXPECT_EQ(IsXmlForm(kAllModes[i]), xml[i]) << names[i];
-  }
-}
-
-TEST(StringConsole, CollectsWritesUnchanged) {
-  StringConsole console;
-  console.Write("a\n");
-  console.Write(std::string_view("b\0c", 3));
-  EXPECT_EQ(console.written, std::string("a\nb\0c", 5));
+  form = FormOf(OutputMode::kHollent, "user=abc");
+  EXPECT_EQ(form.mode, OutputMode::kHollent);
+  EXPECT_FALSE(form.channelSelect);
+  EXPECT_EQ(form.selectedChannel, 0u);
 }
 
 }  // namespace

@@ -1,0 +1,28 @@
+#include "config/output_mode.h"
+
+namespace qm {
+
+const char* OutputModeName(OutputMode mode) {
+  switch (mode) {
+    case OutputMode::kExeXml:
+      return "EXEXML";
+    case OutputMode::kVelkira:
+      return "Velkira";
+    case OutputMode::kZephanor:
+      return "Zephanor";
+    case OutputMode::kQuenrik:
+      return "Quenrik";
+    case OutputMode::kHollent:
+      return "Hollent";
+  }
+  return "EXEXML";
+}
+
+bool IsXmlForm(OutputMode mode) {
+  return mode == OutputMode::kExeXml || mode == OutputMode::kHollent ||
+         mode == OutputMode::kVelkira;
+}
+
+bool IsCallerProduct(OutputMode mode) { return mode != OutputMode::kExeXml; }
+
+}  // namespace qm
