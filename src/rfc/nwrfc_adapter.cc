@@ -20,12 +20,18 @@ void AdapterLastError(RfcErrorInfo* info) {
 }
 
 const RfcLibrary kAdapterRecord = {
-    AdapterEnvironment,      nwrfc::AdapterOpen,
-    nwrfc::AdapterOpenEx,    nwrfc::AdapterInstallStructure,
-    nwrfc::AdapterItCreate,  nwrfc::AdapterCall,
-    nwrfc::AdapterReceive,   nwrfc::AdapterItFill,
-    nwrfc::AdapterItGetLine, nwrfc::AdapterItDelete,
-    AdapterLastError,        nwrfc::AdapterClose,
+    AdapterEnvironment,
+    nwrfc::AdapterOpen,
+    nwrfc::AdapterOpenEx,
+    nwrfc::AdapterInstallStructure,
+    nwrfc::AdapterItCreate,
+    nwrfc::AdapterCall,
+    nwrfc::AdapterReceive,
+    nwrfc::AdapterItFill,
+    nwrfc::AdapterItGetLine,
+    nwrfc::AdapterItDelete,
+    AdapterLastError,
+    nwrfc::AdapterClose,
     nullptr,
 };
 

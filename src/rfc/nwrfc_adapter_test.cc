@@ -611,6 +611,22 @@ TEST_F(NwRfcAdapterTest, DestinationOnlyOpens) {
             std::vector<std::string>{"Parameter ASHOST, GWHOST, MSHOST or PORT is missing."});
 }
 
+// A SapRfc.ini larger than any a connect-string run writes is not read:
+// both kinds of open fail with that reason.
+TEST_F(NwRfcAdapterTest, OversizedSapRfcIniIsNotRead) {
+  WriteFileBytes("land.ini", "[PRD]\nhost = sapprd\nsysnr = 0\n");
+  WriteFileBytes("SapRfc.ini",
+                 "DEST=PRD\nTYPE=A\nASHOST=sapprd\nSYSNR=00\n" + std::string(1024 * 1024, '#'));
+  RfcErrorInfo error{};
+  EXPECT_EQ(library_->RfcOpenEx("CLIENT=100 USER=U PASSWD=p LANG=D DEST=PRD", &error), 0u);
+  EXPECT_STREQ(error.message, "SapRfc.ini is larger than 1048576 bytes");
+  static char dest[] = "PRD", client[] = "100", user[] = "U", password[] = "p", lang[] = "E";
+  static RfcServerRecord server{nullptr, 0, nullptr, nullptr};
+  static RfcOptionsRecord options{dest, 0, &server, client, user, password, lang, 0};
+  EXPECT_EQ(library_->RfcOpen(&options), 0u);
+  EXPECT_EQ(TraceErrors(), std::vector<std::string>(2, "SapRfc.ini is larger than 1048576 bytes"));
+}
+
 // The adapter's own tables, and calls on connections that are not open.
 TEST_F(NwRfcAdapterTest, TablesAndBadHandles) {
   EXPECT_EQ(library_->ItCreate("T", 0, 0, 0), nullptr);

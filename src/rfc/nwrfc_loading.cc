@@ -1,5 +1,7 @@
 #include "rfc/nwrfc_loading.h"
 
+#include "platform/text.h"
+
 namespace qm {
 namespace {
 
@@ -27,13 +29,7 @@ std::size_t FileNameStart(std::string_view path) {
 
 bool SameFileName(std::string_view a, std::string_view b) {
 #ifdef _WIN32
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-    char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
-    if (x != y) return false;
-  }
-  return true;
+  return EqualsIgnoringCase(a, b);
 #else
   return a == b;
 #endif

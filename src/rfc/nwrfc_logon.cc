@@ -9,6 +9,8 @@
 
 #include "platform/file_names.h"
 #include "platform/platform.h"
+#include "platform/text.h"
+#include "rfc/connection.h"
 #include "rfc/nwrfc_state.h"
 #include "rfc/nwrfc_texts.h"
 
@@ -39,21 +41,6 @@ void AddParameter(ConnectionParameters* parameters, const char* name, std::strin
 
 // ---------------------------------------------------------------------------
 // Connect string and SapRfc.ini.
-
-std::string_view TrimBlanks(std::string_view text) {
-  std::size_t begin = 0, end = text.size();
-  while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
-  while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
-  return text.substr(begin, end - begin);
-}
-
-std::string UpperCase(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
 
 constexpr const char* kConnectKeys[] = {"CLIENT=", "USER=", "PASSWD=", "LANG=", "DEST="};
 
@@ -119,12 +106,12 @@ bool FindSapRfcEntry(std::string_view ini, std::string_view dest, Entry* entry) 
     std::string_view line = ini.substr(at, end - at);
     at = end + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    line = TrimBlanks(line);
+    line = TrimBlanksAndTabs(line);
     if (line.empty() || line[0] == '*' || line[0] == '#') continue;
     std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
-    std::string key = UpperCase(TrimBlanks(line.substr(0, equals)));
-    std::string_view value = TrimBlanks(line.substr(equals + 1));
+    std::string key = UpperCaseAscii(TrimBlanksAndTabs(line.substr(0, equals)));
+    std::string_view value = TrimBlanksAndTabs(line.substr(equals + 1));
     if (key == "DEST") {
       if (found) break;
       inEntry = value == dest;
@@ -146,9 +133,7 @@ bool IsEntryOnlyKey(std::string_view key) {
 
 std::string LowerCase(std::string_view text) {
   std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : lower) c = LowerAscii(c);
   return lower;
 }
 
@@ -158,7 +143,7 @@ std::string LowerCase(std::string_view text) {
 // sysid. False with *error for another type or a missing server.
 bool EntryParameters(const Entry& entry, const std::string& dest, ConnectionParameters* parameters,
                      std::string* error) {
-  std::string type = UpperCase(ValueOf(entry, "TYPE"));
+  std::string type = UpperCaseAscii(ValueOf(entry, "TYPE"));
   if (type != "A" && type != "B") {
     *error = "SapRfc.ini entry DEST=" + dest + ": TYPE=" + ValueOf(entry, "TYPE") +
              " is not supported (A or B)";
@@ -197,20 +182,31 @@ bool IsDestinationOnly(const RfcOptionsRecord& options) {
   return server == nullptr || server->hostname == nullptr;
 }
 
-// SapRfc.ini in the working directory, read while holding the lock that a
-// connect-string run takes to rewrite it. Where the lock file cannot be
-// made, no run can rewrite SapRfc.ini either, so it is read without.
-std::string ReadSapRfcIni() {
+// SapRfc.ini of the working directory into *ini (empty when there is
+// none), at most the size a connect-string run copies; false with
+// *problem for a larger file or one that cannot be read.
+bool ReadSapRfcIniBytes(std::string* ini, std::string* problem) {
+  switch (ReadWholeFile(kSapRfcIni, kMaxDestinationFileBytes, ini)) {
+    case FileRead::kRead:
+    case FileRead::kCannotOpen:
+      return true;
+    case FileRead::kTooLarge:
+      *problem = "SapRfc.ini is larger than " + std::to_string(kMaxDestinationFileBytes) + " bytes";
+      return false;
+    case FileRead::kReadFailed:
+      break;
+  }
+  *problem = "SapRfc.ini cannot be read";
+  return false;
+}
+
+// ReadSapRfcIniBytes while holding the lock that a connect-string run
+// takes to rewrite SapRfc.ini. Where the lock file cannot be made, no run
+// can rewrite SapRfc.ini either, so it is read without.
+bool ReadSapRfcIniLocked(std::string* ini, std::string* problem) {
   ProgramFileLock lock;
   lock.Lock(kSapRfcLock);
-  std::string ini;
-  if (std::FILE* file = OpenForReading(kSapRfcIni)) {
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) ini.append(buffer, n);
-    std::fclose(file);
-  }
-  return ini;
+  return ReadSapRfcIniBytes(ini, problem);
 }
 
 // A text the adapter writes (trace file, last error) without the password
@@ -347,9 +343,9 @@ namespace nwrfc {
 RfcHandle AdapterOpen(RfcOptionsRecord* options) {
   if (options == nullptr) return FailOpen("RfcOpen", "no connection options", nullptr);
   ConnectionParameters parameters;
-  std::string problem;
-  std::string ini = IsDestinationOnly(*options) ? ReadSapRfcIni() : std::string();
-  if (!DestinationParameters(*options, ini, &parameters, &problem)) {
+  std::string ini, problem;
+  if ((IsDestinationOnly(*options) && !ReadSapRfcIniLocked(&ini, &problem)) ||
+      !DestinationParameters(*options, ini, &parameters, &problem)) {
     return FailOpen("RfcOpen", problem, nullptr);
   }
   SdkError error;
@@ -362,16 +358,10 @@ RfcHandle AdapterOpen(RfcOptionsRecord* options) {
 }
 
 RfcHandle AdapterOpenEx(const char* connect, RfcErrorInfo* errorInfo) {
-  std::string ini;
-  if (std::FILE* file = OpenForReading(kSapRfcIni)) {
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) ini.append(buffer, n);
-    std::fclose(file);
-  }
   ConnectionParameters parameters;
-  std::string problem;
-  if (!ConnectStringParameters(TextOrEmpty(connect), ini, &parameters, &problem)) {
+  std::string ini, problem;
+  if (!ReadSapRfcIniBytes(&ini, &problem) ||
+      !ConnectStringParameters(TextOrEmpty(connect), ini, &parameters, &problem)) {
     return FailOpen("RfcOpenEx", problem, errorInfo);
   }
   SdkError error;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/text.h"
+
 namespace qm {
 namespace {
 
@@ -11,17 +13,10 @@ namespace {
 // characters.
 constexpr std::size_t kShownLength = 24;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 std::string Shown(std::string_view text) {
-  text = TrimBlanks(text);
+  text = TrimBlanksAndTabs(text);
   if (text.size() <= kShownLength) return std::string(text);
   return std::string(text.substr(0, kShownLength)) + "...";
 }
@@ -182,7 +177,7 @@ std::string SdkTypeName(RFCTYPE type) {
 
 bool DecimalIntegerPart(std::string_view text, std::int64_t* value, bool* tooLarge) {
   *tooLarge = false;
-  text = TrimBlanks(text);
+  text = TrimBlanksAndTabs(text);
   *value = 0;
   if (text.empty()) return true;
   DecimalParts parts;
