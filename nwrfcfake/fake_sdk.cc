@@ -1,21 +1,27 @@
 // A test double of SAP's NetWeaver RFC SDK: exports the SDK functions the
 // adapter uses, with the SDK's signatures, and answers them from the
 // stand-in's simulated systems (the same landscape file, logons, rows and
-// outcomes), mapped to the SDK's result codes and error records. It writes
-// no trace file and no call log: those are the caller's business.
+// outcomes), mapped to the SDK's result codes and error records. Fields
+// are described and delivered with the SDK's types (the landscape's
+// `field_types` and `missing_fields` change them) and read only as the
+// SDK's getter functions allow. It writes no trace file: that is the
+// caller's business; with RFCSIM_LOG set it logs each open.
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "answers.h"
+#include "fake_common.h"
+#include "fake_logon.h"
+#include "fake_metadata.h"
+#include "fake_values.h"
 #include "landscape.h"
-#include "lookup.h"
-#include "rfc/nwrfc_api.h"
 #include "rows.h"
 #include "state.h"
 #include "text.h"
@@ -26,87 +32,20 @@
 #define FAKE_EXPORT extern "C"
 #endif
 
+using namespace nwrfcfake;
+
 namespace {
 
 using rfcsim::FieldSpec;
 using rfcsim::Outcome;
-using rfcsim::RowLayout;
 using rfcsim::System;
 
 // ---------------------------------------------------------------------------
-// Texts and error records.
-
-std::string Narrow(std::u16string_view text) {
-  std::string narrow;
-  for (char16_t unit : text) narrow.push_back(unit <= 0xFF ? static_cast<char>(unit) : '?');
-  return narrow;
-}
-
-std::u16string_view Terminated(const SAP_UC* text) {
-  if (text == nullptr) return {};
-  std::size_t length = 0;
-  while (text[length] != 0) ++length;
-  return std::u16string_view(text, length);
-}
-
-// True when a UTF-16 name equals an 8-bit one (no copy: called per field).
-bool SameName(std::u16string_view wide, const char* narrow) {
-  std::size_t i = 0;
-  for (; i < wide.size(); ++i) {
-    if (narrow[i] == '\0' || wide[i] != static_cast<unsigned char>(narrow[i])) return false;
-  }
-  return narrow[i] == '\0';
-}
-
-template <std::size_t N>
-void Put(SAP_UC (&field)[N], std::string_view text) {
-  std::size_t n = text.size() < N - 1 ? text.size() : N - 1;
-  for (std::size_t i = 0; i < n; ++i) field[i] = static_cast<unsigned char>(text[i]);
-  field[n] = 0;
-}
-
-RFC_RC Fail(RFC_ERROR_INFO* error, RFC_RC code, RFC_ERROR_GROUP group, std::string_view key,
-            std::string_view message) {
-  if (error != nullptr) {
-    *error = RFC_ERROR_INFO{};
-    error->code = code;
-    error->group = group;
-    Put(error->key, key);
-    Put(error->message, message);
-  }
-  return code;
-}
-
-RFC_RC Succeed(RFC_ERROR_INFO* error) {
-  if (error != nullptr) *error = RFC_ERROR_INFO{};
-  return RFC_OK;
-}
-
-RFC_RC InvalidHandle(RFC_ERROR_INFO* error) {
-  return Fail(error, RFC_INVALID_HANDLE, EXTERNAL_RUNTIME_FAILURE, "RFC_INVALID_HANDLE",
-              "An invalid handle was passed to the API call");
-}
-
-RFC_RC NoSuchField(RFC_ERROR_INFO* error, std::u16string_view name) {
-  return Fail(error, RFC_INVALID_PARAMETER, EXTERNAL_RUNTIME_FAILURE, "RFC_INVALID_PARAMETER",
-              "field '" + Narrow(name) + "' not found");
-}
-
-// ---------------------------------------------------------------------------
-// Connections, function descriptions, functions and their tables.
+// Connections, functions and their tables.
 
 struct FakeConnection {
   const System* system = nullptr;
 };
-
-struct FakeDescription {
-  const char* name;
-  const RowLayout* layout;
-  const char* tableName;
-};
-
-const FakeDescription kCpuAll = {"GET_CPU_ALL", &rfcsim::kCpuAllLayout, "TF_CPU_ALL"};
-const FakeDescription kTopSingle = {"GET_TOP_SINGLE", &rfcsim::kTopSingleLayout, "TF_TOP_SINGLE"};
 
 // A data container: a function (its parameters) or a table (its current row).
 struct Container {
@@ -114,27 +53,15 @@ struct Container {
 };
 
 struct FakeTable : Container {
-  const RowLayout* layout = nullptr;
+  const FakeTypeDesc* type = nullptr;
   rfcsim::Rows rows;
+  std::vector<std::vector<FakeValue>> retyped;  // per row, by retypedIndex
   std::size_t current = 0;
 };
 
 struct FakeFunction : Container {
-  const FakeDescription* description = nullptr;
-  std::map<std::u16string, std::u16string> sent;
+  const FakeFunctionDesc* description = nullptr;
   FakeTable table;
-};
-
-// The received scalar parameters and their types (character fields with
-// their length).
-struct ScalarSpec {
-  const char* name;
-  unsigned charLength;  // 0: an integer
-};
-const ScalarSpec kScalars[] = {
-    {"ACTIVEFLAG", 0},     {"DETAILSCOLL", 0},       {"DETAILSMODE", 0}, {"DETAILSREQI", 0},
-    {"F_CPU_ALL_READ", 1}, {"F_TOP_SINGLE_READ", 1}, {"INTERVAL", 0},    {"LASTCOLLINT", 0},
-    {"LASTCOLLWRT", 15},   {"NORMCOLLINT", 0},       {"OP_SYSTEM", 10},
 };
 
 struct Registry {
@@ -170,68 +97,6 @@ FakeTable* TableOf(DATA_CONTAINER_HANDLE handle) {
 }
 
 // ---------------------------------------------------------------------------
-// Logon.
-
-using Parameters = std::map<std::string, std::string>;
-
-std::string LowerCase(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-std::string ValueOf(const Parameters& parameters, const char* name) {
-  auto found = parameters.find(name);
-  return found != parameters.end() ? found->second : std::string();
-}
-
-// A message-server logon: the system with that message server, and the
-// system name and logon group when they are given.
-const System* FindByMessageServer(const rfcsim::Landscape& landscape, std::string_view mshost,
-                                  std::string_view sysid, std::string_view group) {
-  for (const System& system : landscape.systems) {
-    if (rfcsim::EqualsIgnoreCase(system.mshost, mshost) &&
-        (sysid.empty() || rfcsim::EqualsIgnoreCase(system.r3name, sysid)) &&
-        (group.empty() || rfcsim::EqualsIgnoreCase(system.group, group))) {
-      return &system;
-    }
-  }
-  return nullptr;
-}
-
-// The system the parameters name; *notReached gets the message for when
-// none answers, *missing is set when no server is named at all.
-const System* FindSystem(const Parameters& p, std::string* notReached, bool* missing) {
-  const rfcsim::Landscape& landscape = rfcsim::TheLandscape();
-  *missing = false;
-  std::string ashost = ValueOf(p, "ashost"), mshost = ValueOf(p, "mshost");
-  std::string gwhost = ValueOf(p, "gwhost"), dest = ValueOf(p, "dest");
-  if (!ashost.empty()) {
-    std::int64_t sysnr = 0;
-    if (!rfcsim::ParseInteger(ValueOf(p, "sysnr"), INT32_MIN, INT32_MAX, &sysnr)) sysnr = -1;
-    *notReached = rfcsim::ServerNotReached(ashost, static_cast<int>(sysnr));
-    return rfcsim::FindByServer(landscape, ashost, static_cast<int>(sysnr));
-  }
-  if (!mshost.empty()) {
-    std::string sysid = ValueOf(p, "sysid"), group = ValueOf(p, "group");
-    *notReached = rfcsim::PartnerNotReached(mshost + ":sapms" + sysid);
-    return FindByMessageServer(landscape, mshost, sysid, group);
-  }
-  if (!gwhost.empty()) {
-    std::string gwserv = ValueOf(p, "gwserv");
-    *notReached = rfcsim::PartnerNotReached(gwhost + ":" + gwserv);
-    return rfcsim::FindByGateway(landscape, gwhost, gwserv);
-  }
-  if (!dest.empty()) {
-    *notReached = rfcsim::PartnerNotReached(dest);
-    return rfcsim::FindByName(landscape, dest);
-  }
-  *missing = true;
-  return nullptr;
-}
-
-// ---------------------------------------------------------------------------
 // Answers of a call.
 
 RFC_RC AnswerWithCode(int code, RFC_ERROR_INFO* error) {
@@ -249,9 +114,76 @@ RFC_RC AnswerWithCode(int code, RFC_ERROR_INFO* error) {
   }
 }
 
+// The stand-in's rows of a CSV file, with the retyped fields' cells as text.
+bool ReadCsvRows(const rfcsim::RowSource& source, const FakeTypeDesc& type, rfcsim::Rows* rows,
+                 rfcsim::CsvTextColumns* text, std::string* traceText) {
+  for (const rfcsim::FieldType* retyped : type.retyped) text->names.push_back(retyped->field);
+  std::string bytes;
+  std::FILE* file = std::fopen(source.path.c_str(), "rb");
+  bool read = file != nullptr;
+  if (file != nullptr) {
+    char buffer[8192];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
+    read = !std::ferror(file);
+    std::fclose(file);
+  }
+  std::size_t line = 0;
+  if (read && rfcsim::ParseCsvRows(bytes, *type.layout, rows, &line, text)) return true;
+  *traceText = "bad row data: " + source.text + " line " + std::to_string(line);
+  return false;
+}
+
+// The text of a stand-in row's field, the source of its retyped value when
+// the rows do not come from a CSV file.
+std::string FieldText(const unsigned char* row, const FieldSpec& spec) {
+  if (spec.kind == FieldSpec::kChar) {
+    std::string_view text(reinterpret_cast<const char*>(row + spec.offset), spec.length);
+    return std::string(rfcsim::TrimTrailingBlanks(text));
+  }
+  if (spec.kind == FieldSpec::kInt2) {
+    std::int16_t small;
+    std::memcpy(&small, row + spec.offset, 2);
+    return std::to_string(small);
+  }
+  std::int32_t number;
+  std::memcpy(&number, row + spec.offset, 4);
+  return std::to_string(number);
+}
+
+// The rows of the system's table; a retyped field gets a value of its type
+// or the rows are bad data.
+bool ProduceTable(const rfcsim::RowSource& source, FakeTable* table, std::string* traceText) {
+  const FakeTypeDesc& type = *table->type;
+  table->rows = rfcsim::Rows{};
+  table->retyped.clear();
+  table->current = 0;
+  rfcsim::CsvTextColumns text;
+  bool csv = source.kind == rfcsim::RowSource::kCsv && !type.retyped.empty();
+  bool ok = csv ? ReadCsvRows(source, type, &table->rows, &text, traceText)
+                : rfcsim::ProduceRows(source, *type.layout, &table->rows, traceText);
+  if (!ok) return false;
+  for (std::size_t row = 0; row < table->rows.Count(); ++row) {
+    const unsigned char* bytes = table->rows.bytes.data() + row * table->rows.rowLength;
+    std::vector<FakeValue> values(type.retyped.size());
+    for (std::size_t i = 0; i < type.retyped.size(); ++i) {
+      const rfcsim::FieldType& retyped = *type.retyped[i];
+      std::string cell = csv ? text.cells[row][i]
+                             : FieldText(bytes, *rfcsim::FindField(*type.layout, retyped.field));
+      if (!MakeValue(retyped, cell, &values[i])) {
+        std::size_t line = csv ? text.lines[row] : row + 1;
+        *traceText = "bad row data: " + source.text + " line " + std::to_string(line);
+        return false;
+      }
+    }
+    table->retyped.push_back(std::move(values));
+  }
+  return true;
+}
+
 // The configured outcome of the function, then its rows.
 RFC_RC Answer(const System& system, FakeFunction& function, RFC_ERROR_INFO* error) {
-  bool top = function.description == &kTopSingle;
+  bool top = function.description->top;
   const Outcome& outcome = top ? system.getTopSingle : system.getCpuAll;
   switch (outcome.kind) {
     case Outcome::kFailure:
@@ -270,58 +202,85 @@ RFC_RC Answer(const System& system, FakeFunction& function, RFC_ERROR_INFO* erro
     case Outcome::kOk:
       break;
   }
-  FakeTable& table = function.table;
-  table.rows = rfcsim::Rows{};
-  table.current = 0;
   std::string traceText;
-  if (!rfcsim::ProduceRows(top ? system.top : system.cpu, *function.description->layout,
-                           &table.rows, &traceText)) {
-    table.rows = rfcsim::Rows{};
+  if (!ProduceTable(top ? system.top : system.cpu, &function.table, &traceText)) {
+    function.table.rows = rfcsim::Rows{};
+    function.table.retyped.clear();
     return Fail(error, RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE,
                 "RFC_COMMUNICATION_FAILURE", traceText);
   }
   return Succeed(error);
 }
 
-const FieldSpec* RowField(const RowLayout& layout, std::u16string_view name) {
-  for (std::size_t i = 0; i < layout.count; ++i) {
-    if (SameName(name, layout.fields[i].name)) return &layout.fields[i];
-  }
-  return nullptr;
-}
-
-const ScalarSpec* Scalar(std::u16string_view name) {
-  for (const ScalarSpec& entry : kScalars) {
-    if (SameName(name, entry.name)) return &entry;
-  }
-  return nullptr;
-}
-
-// The current row of a table; null (with the error set) when there is none.
-const unsigned char* CurrentRow(const FakeTable& table, RFC_ERROR_INFO* error) {
+// The value of a field of the table's current row; the error when the
+// field does not exist or there is no current row.
+RFC_RC RowValue(const FakeTable& table, std::u16string_view name, FakeValue* value,
+                RFC_ERROR_INFO* error) {
+  const FakeFieldDesc* field = table.type->Find(name);
+  if (field == nullptr) return NoSuchField(error, name);
   if (table.current >= table.rows.Count()) {
-    Fail(error, RFC_ILLEGAL_STATE, EXTERNAL_RUNTIME_FAILURE, "RFC_ILLEGAL_STATE",
-         "the table has no current row");
-    return nullptr;
+    return Fail(error, RFC_ILLEGAL_STATE, EXTERNAL_RUNTIME_FAILURE, "RFC_ILLEGAL_STATE",
+                "the table has no current row");
   }
-  return table.rows.bytes.data() + table.current * table.rows.rowLength;
+  if (field->retypedIndex >= 0) {
+    *value = table.retyped[table.current][static_cast<std::size_t>(field->retypedIndex)];
+    return RFC_OK;
+  }
+  const unsigned char* row = table.rows.bytes.data() + table.current * table.rows.rowLength;
+  const FieldSpec& spec = *field->spec;
+  if (spec.kind == FieldSpec::kChar) {
+    *value =
+        CharValue(std::string_view(reinterpret_cast<const char*>(row + spec.offset), spec.length),
+                  spec.length);
+  } else if (spec.kind == FieldSpec::kInt2) {
+    std::int16_t small;
+    std::memcpy(&small, row + spec.offset, 2);
+    *value = IntegerValue(RFCTYPE_INT2, small);
+  } else {
+    std::int32_t number;
+    std::memcpy(&number, row + spec.offset, 4);
+    *value = IntegerValue(RFCTYPE_INT, number);
+  }
+  return RFC_OK;
 }
 
-RFC_RC CopyChars(std::string_view text, unsigned fieldLength, RFC_CHAR* buffer,
-                 unsigned bufferLength, RFC_ERROR_INFO* error) {
-  if (buffer == nullptr || bufferLength < fieldLength) {
-    return Fail(error, RFC_BUFFER_TOO_SMALL, EXTERNAL_RUNTIME_FAILURE, "RFC_BUFFER_TOO_SMALL",
-                "the buffer is smaller than the field");
-  }
-  for (unsigned i = 0; i < fieldLength; ++i) {
-    buffer[i] = i < text.size() ? static_cast<unsigned char>(text[i]) : u' ';
-  }
-  return Succeed(error);
+// The value of a received scalar parameter of a function.
+RFC_RC ParameterValue(const FakeFunction& function, std::u16string_view name, FakeValue* value,
+                      RFC_ERROR_INFO* error) {
+  const FakeParameterDesc* parameter = function.description->Find(name);
+  if (parameter == nullptr || parameter->direction != RFC_EXPORT) return NoSuchField(error, name);
+  std::int32_t number = 0;
+  std::string text;
+  rfcsim::ReceivedValue(parameter->name, &number, &text);
+  *value = parameter->type == RFCTYPE_CHAR ? CharValue(text, parameter->length)
+                                           : IntegerValue(RFCTYPE_INT, number);
+  return RFC_OK;
 }
 
-RFC_RC ConversionFailure(RFC_ERROR_INFO* error, std::u16string_view name) {
+// The value of field `name` of a container: a table's current row or a
+// function's parameters.
+RFC_RC ContainerValue(DATA_CONTAINER_HANDLE handle, const SAP_UC* name, FakeValue* value,
+                      RFC_ERROR_INFO* error) {
+  std::u16string_view field = Terminated(name);
+  if (FakeTable* table = TableOf(handle)) return RowValue(*table, field, value, error);
+  if (FakeFunction* function = FunctionOf(handle)) {
+    return ParameterValue(*function, field, value, error);
+  }
+  return InvalidHandle(error);
+}
+
+// The result of one of the value conversions, as the SDK reports it.
+RFC_RC Converted(RFC_RC rc, const FakeValue& value, const SAP_UC* name, const char* target,
+                 RFC_ERROR_INFO* error) {
+  if (rc == RFC_OK) return Succeed(error);
+  std::string field = Narrow(Terminated(name));
+  if (rc == RFC_BUFFER_TOO_SMALL) {
+    return Fail(error, rc, EXTERNAL_RUNTIME_FAILURE, "RFC_BUFFER_TOO_SMALL",
+                "the buffer is too small for field '" + field + "'");
+  }
   return Fail(error, RFC_CONVERSION_FAILURE, EXTERNAL_RUNTIME_FAILURE, "RFC_CONVERSION_FAILURE",
-              "field '" + Narrow(name) + "' has another type");
+              "field '" + field + "' of type " + TypeName(value.type) + " cannot be converted to " +
+                  target);
 }
 
 }  // namespace
@@ -331,33 +290,10 @@ RFC_RC ConversionFailure(RFC_ERROR_INFO* error, std::u16string_view name) {
 
 FAKE_EXPORT RFC_CONNECTION_HANDLE NWRFC_CALL RfcOpenConnection(
     const RFC_CONNECTION_PARAMETER* parameters, unsigned count, RFC_ERROR_INFO* error) {
-  Parameters p;
-  for (unsigned i = 0; parameters != nullptr && i < count; ++i) {
-    p[LowerCase(Narrow(Terminated(parameters[i].name)))] = Narrow(Terminated(parameters[i].value));
-  }
-  std::string notReached;
-  bool missing = false;
-  const System* system = FindSystem(p, &notReached, &missing);
-  if (missing) {
-    Fail(error, RFC_INVALID_PARAMETER, EXTERNAL_RUNTIME_FAILURE, "RFC_INVALID_PARAMETER",
-         "Parameter ASHOST, GWHOST, MSHOST or DEST is missing.");
-    return nullptr;
-  }
-  if (system == nullptr) {
-    Fail(error, RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE, "RFC_COMMUNICATION_FAILURE",
-         notReached);
-    return nullptr;
-  }
-  rfcsim::DelayFor(*system);
-  std::string fault =
-      rfcsim::LogonFault(*system, ValueOf(p, "client"), ValueOf(p, "user"), ValueOf(p, "passwd"));
-  if (!fault.empty()) {
-    Fail(error, RFC_LOGON_FAILURE, LOGON_FAILURE, "RFC_LOGON_FAILURE", fault);
-    return nullptr;
-  }
+  const System* system = OpenSystem(parameters, count, error);
+  if (system == nullptr) return nullptr;
   auto* connection = new FakeConnection{system};
   Live().connections.insert(connection);
-  Succeed(error);
   return reinterpret_cast<RFC_CONNECTION_HANDLE>(connection);
 }
 
@@ -381,31 +317,54 @@ FAKE_EXPORT RFC_FUNCTION_DESC_HANDLE NWRFC_CALL RfcGetFunctionDesc(RFC_CONNECTIO
   // The description is fetched from the system: a round trip, as the
   // classic send was.
   rfcsim::DelayFor(*connection->system);
-  std::u16string_view wanted = Terminated(name);
-  const FakeDescription* description = nullptr;
-  if (SameName(wanted, kCpuAll.name)) description = &kCpuAll;
-  if (SameName(wanted, kTopSingle.name)) description = &kTopSingle;
+  const FakeFunctionDesc* description = DescribeFunction(*connection->system, Terminated(name));
   if (description == nullptr) {
-    Fail(error, RFC_ABAP_RUNTIME_FAILURE, ABAP_RUNTIME_FAILURE, "FUNCTION_NOT_FOUND",
-         "FUNCTION_NOT_FOUND");
+    // The system's metadata module raises FU_NOT_FOUND for a function
+    // module it does not have.
+    Fail(error, RFC_ABAP_EXCEPTION, ABAP_APPLICATION_FAILURE, "FU_NOT_FOUND",
+         "ID:FL Type:E Number:046 " + Narrow(Terminated(name)));
     return nullptr;
   }
   Succeed(error);
-  return reinterpret_cast<RFC_FUNCTION_DESC_HANDLE>(const_cast<FakeDescription*>(description));
+  return reinterpret_cast<RFC_FUNCTION_DESC_HANDLE>(const_cast<FakeFunctionDesc*>(description));
+}
+
+FAKE_EXPORT RFC_RC NWRFC_CALL RfcGetParameterDescByName(RFC_FUNCTION_DESC_HANDLE handle,
+                                                        const SAP_UC* name,
+                                                        RFC_PARAMETER_DESC* parameter,
+                                                        RFC_ERROR_INFO* error) {
+  const FakeFunctionDesc* description = FunctionDescOf(handle);
+  if (description == nullptr || parameter == nullptr) return InvalidHandle(error);
+  const FakeParameterDesc* found = description->Find(Terminated(name));
+  if (found == nullptr) {
+    return InvalidParameter(error, "parameter '" + Narrow(Terminated(name)) + "' not found");
+  }
+  FillParameterDesc(*found, parameter);
+  return Succeed(error);
+}
+
+FAKE_EXPORT RFC_RC NWRFC_CALL RfcGetFieldDescByName(RFC_TYPE_DESC_HANDLE handle, const SAP_UC* name,
+                                                    RFC_FIELD_DESC* field, RFC_ERROR_INFO* error) {
+  const FakeTypeDesc* type = TypeDescOf(handle);
+  if (type == nullptr || field == nullptr) return InvalidHandle(error);
+  const FakeFieldDesc* found = type->Find(Terminated(name));
+  if (found == nullptr) return NoSuchField(error, Terminated(name));
+  FillFieldDesc(*found, field);
+  return Succeed(error);
 }
 
 FAKE_EXPORT RFC_FUNCTION_HANDLE NWRFC_CALL RfcCreateFunction(RFC_FUNCTION_DESC_HANDLE handle,
                                                              RFC_ERROR_INFO* error) {
-  const auto* description = reinterpret_cast<const FakeDescription*>(handle);
-  if (description != &kCpuAll && description != &kTopSingle) {
+  const FakeFunctionDesc* description = FunctionDescOf(handle);
+  if (description == nullptr) {
     InvalidHandle(error);
     return nullptr;
   }
   auto* function = new FakeFunction;
   function->description = description;
   function->table.isTable = true;
-  function->table.layout = description->layout;
-  function->table.rows.rowLength = description->layout->rowLength;
+  function->table.type = &description->rowType;
+  function->table.rows.rowLength = description->rowType.layout->rowLength;
   Live().functions.insert(function);
   Live().containers.insert(static_cast<Container*>(function));
   Live().containers.insert(static_cast<Container*>(&function->table));
@@ -430,10 +389,10 @@ FAKE_EXPORT RFC_RC NWRFC_CALL RfcSetChars(DATA_CONTAINER_HANDLE handle, const SA
   FakeFunction* function = FunctionOf(handle);
   if (function == nullptr) return InvalidHandle(error);
   std::u16string_view field = Terminated(name);
-  if (!SameName(field, "LOCAL_REMOTE") && !SameName(field, "LOGICAL_DESTINATION")) {
-    return NoSuchField(error, field);
-  }
-  function->sent[std::u16string(field)] = std::u16string(value, value != nullptr ? length : 0);
+  const FakeParameterDesc* parameter = function->description->Find(field);
+  if (parameter == nullptr || parameter->direction != RFC_IMPORT) return NoSuchField(error, field);
+  if (value == nullptr && length > 0) return InvalidHandle(error);
+  // The sent values select nothing in the simulated collector.
   return Succeed(error);
 }
 
@@ -448,56 +407,51 @@ FAKE_EXPORT RFC_RC NWRFC_CALL RfcInvoke(RFC_CONNECTION_HANDLE handle, RFC_FUNCTI
 
 FAKE_EXPORT RFC_RC NWRFC_CALL RfcGetInt(DATA_CONTAINER_HANDLE handle, const SAP_UC* name,
                                         RFC_INT* value, RFC_ERROR_INFO* error) {
-  std::u16string_view field = Terminated(name);
-  if (FakeTable* table = TableOf(handle)) {
-    const FieldSpec* entry = RowField(*table->layout, field);
-    if (entry == nullptr) return NoSuchField(error, field);
-    if (entry->kind == FieldSpec::kChar) return ConversionFailure(error, field);
-    const unsigned char* row = CurrentRow(*table, error);
-    if (row == nullptr) return RFC_ILLEGAL_STATE;
-    if (entry->kind == FieldSpec::kInt2) {
-      std::int16_t small;
-      std::memcpy(&small, row + entry->offset, 2);
-      *value = small;
-    } else {
-      std::int32_t number;
-      std::memcpy(&number, row + entry->offset, 4);
-      *value = number;
-    }
-    return Succeed(error);
-  }
-  if (FunctionOf(handle) == nullptr) return InvalidHandle(error);
-  const ScalarSpec* entry = Scalar(field);
-  if (entry == nullptr) return NoSuchField(error, field);
-  if (entry->charLength != 0) return ConversionFailure(error, field);
-  std::int32_t number = 0;
-  std::string text;
-  rfcsim::ReceivedValue(Narrow(field), &number, &text);
-  *value = number;
-  return Succeed(error);
+  FakeValue field;
+  if (RFC_RC rc = ContainerValue(handle, name, &field, error); rc != RFC_OK) return rc;
+  if (value == nullptr) return InvalidHandle(error);
+  return Converted(GetInt(field, value), field, name, "RFC_INT", error);
+}
+
+FAKE_EXPORT RFC_RC NWRFC_CALL RfcGetInt8(DATA_CONTAINER_HANDLE handle, const SAP_UC* name,
+                                         RFC_INT8* value, RFC_ERROR_INFO* error) {
+  FakeValue field;
+  if (RFC_RC rc = ContainerValue(handle, name, &field, error); rc != RFC_OK) return rc;
+  if (value == nullptr) return InvalidHandle(error);
+  return Converted(GetInt8(field, value), field, name, "RFC_INT8", error);
+}
+
+FAKE_EXPORT RFC_RC NWRFC_CALL RfcGetFloat(DATA_CONTAINER_HANDLE handle, const SAP_UC* name,
+                                          RFC_FLOAT* value, RFC_ERROR_INFO* error) {
+  FakeValue field;
+  if (RFC_RC rc = ContainerValue(handle, name, &field, error); rc != RFC_OK) return rc;
+  if (value == nullptr) return InvalidHandle(error);
+  return Converted(GetFloat(field, value), field, name, "RFC_FLOAT", error);
 }
 
 FAKE_EXPORT RFC_RC NWRFC_CALL RfcGetChars(DATA_CONTAINER_HANDLE handle, const SAP_UC* name,
                                           RFC_CHAR* buffer, unsigned bufferLength,
                                           RFC_ERROR_INFO* error) {
-  std::u16string_view field = Terminated(name);
-  if (FakeTable* table = TableOf(handle)) {
-    const FieldSpec* entry = RowField(*table->layout, field);
-    if (entry == nullptr) return NoSuchField(error, field);
-    if (entry->kind != FieldSpec::kChar) return ConversionFailure(error, field);
-    const unsigned char* row = CurrentRow(*table, error);
-    if (row == nullptr) return RFC_ILLEGAL_STATE;
-    std::string_view text(reinterpret_cast<const char*>(row + entry->offset), entry->length);
-    return CopyChars(text, entry->length, buffer, bufferLength, error);
-  }
-  if (FunctionOf(handle) == nullptr) return InvalidHandle(error);
-  const ScalarSpec* entry = Scalar(field);
-  if (entry == nullptr) return NoSuchField(error, field);
-  if (entry->charLength == 0) return ConversionFailure(error, field);
-  std::int32_t number = 0;
-  std::string text;
-  rfcsim::ReceivedValue(Narrow(field), &number, &text);
-  return CopyChars(text, entry->charLength, buffer, bufferLength, error);
+  FakeValue field;
+  if (RFC_RC rc = ContainerValue(handle, name, &field, error); rc != RFC_OK) return rc;
+  return Converted(GetChars(field, buffer, bufferLength), field, name, "CHAR", error);
+}
+
+FAKE_EXPORT RFC_RC NWRFC_CALL RfcGetNum(DATA_CONTAINER_HANDLE handle, const SAP_UC* name,
+                                        RFC_NUM* buffer, unsigned bufferLength,
+                                        RFC_ERROR_INFO* error) {
+  FakeValue field;
+  if (RFC_RC rc = ContainerValue(handle, name, &field, error); rc != RFC_OK) return rc;
+  return Converted(GetNum(field, buffer, bufferLength), field, name, "NUM", error);
+}
+
+FAKE_EXPORT RFC_RC NWRFC_CALL RfcGetString(DATA_CONTAINER_HANDLE handle, const SAP_UC* name,
+                                           SAP_UC* buffer, unsigned bufferLength,
+                                           unsigned* stringLength, RFC_ERROR_INFO* error) {
+  FakeValue field;
+  if (RFC_RC rc = ContainerValue(handle, name, &field, error); rc != RFC_OK) return rc;
+  return Converted(GetString(field, buffer, bufferLength, stringLength), field, name, "STRING",
+                   error);
 }
 
 FAKE_EXPORT RFC_RC NWRFC_CALL RfcGetTable(DATA_CONTAINER_HANDLE handle, const SAP_UC* name,
@@ -538,13 +492,14 @@ FAKE_EXPORT const SAP_UC* NWRFC_CALL RfcGetVersion(unsigned* major, unsigned* mi
   return u"Quillmark test double of the NetWeaver RFC SDK 7.50";
 }
 
-// Not an SDK function: forgets the landscape and every handle, so that a
-// test's next call reads RFCSIM_LANDSCAPE again.
+// Not an SDK function: forgets the landscape, the descriptions and every
+// handle, so that a test's next call reads RFCSIM_LANDSCAPE again.
 FAKE_EXPORT void NwRfcFakeReset() {
-  rfcsim::ResetForTests();
   for (FakeConnection* connection : Live().connections) delete connection;
   for (FakeFunction* function : Live().functions) delete function;
   Live() = Registry{};
+  ForgetDescriptions();
+  rfcsim::ResetForTests();
 }
 
 // The exports must have the SDK's types.
@@ -552,3 +507,10 @@ static_assert(std::is_same_v<decltype(&RfcOpenConnection), RfcOpenConnectionFunc
 static_assert(std::is_same_v<decltype(&RfcInvoke), RfcInvokeFunction>);
 static_assert(std::is_same_v<decltype(&RfcGetChars), RfcGetCharsFunction>);
 static_assert(std::is_same_v<decltype(&RfcGetVersion), RfcGetVersionFunction>);
+static_assert(
+    std::is_same_v<decltype(&RfcGetParameterDescByName), RfcGetParameterDescByNameFunction>);
+static_assert(std::is_same_v<decltype(&RfcGetFieldDescByName), RfcGetFieldDescByNameFunction>);
+static_assert(std::is_same_v<decltype(&RfcGetInt8), RfcGetInt8Function>);
+static_assert(std::is_same_v<decltype(&RfcGetFloat), RfcGetFloatFunction>);
+static_assert(std::is_same_v<decltype(&RfcGetString), RfcGetStringFunction>);
+static_assert(std::is_same_v<decltype(&RfcGetNum), RfcGetNumFunction>);

@@ -145,18 +145,38 @@ bool PutField(unsigned char* row, const FieldSpec& field, const std::string& tex
   return true;
 }
 
+// The index in `text->names` of a column's field, or -1 when it is
+// converted as usual.
+int TextIndex(const FieldSpec* field, const CsvTextColumns* text) {
+  if (field == nullptr || text == nullptr) return -1;
+  for (std::size_t i = 0; i < text->names.size(); ++i) {
+    if (text->names[i] == field->name) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 // Appends one row from a record; absent character fields stay blank and
-// absent numbers 0.
+// absent numbers 0. The text columns' cells go to `text` instead.
 bool AppendRow(const Record& record, const std::vector<const FieldSpec*>& columns,
-               const RowLayout& layout, Rows* rows) {
+               const RowLayout& layout, Rows* rows, CsvTextColumns* text) {
   std::size_t old = rows->bytes.size();
   rows->bytes.resize(old + layout.rowLength, 0);
   unsigned char* row = rows->bytes.data() + old;
   for (std::size_t f = 0; f < layout.count; ++f) {
     if (layout.fields[f].kind == FieldSpec::kChar) PutText(row, layout.fields[f], "");
   }
+  if (text != nullptr) {
+    text->cells.emplace_back(text->names.size());
+    text->lines.push_back(record.line);
+  }
   for (std::size_t c = 0; c < columns.size(); ++c) {
-    if (columns[c] != nullptr && !PutField(row, *columns[c], record.fields[c])) return false;
+    if (columns[c] == nullptr) continue;
+    int index = TextIndex(columns[c], text);
+    if (index >= 0) {
+      text->cells.back()[static_cast<std::size_t>(index)] = record.fields[c];
+    } else if (!PutField(row, *columns[c], record.fields[c])) {
+      return false;
+    }
   }
   return true;
 }
@@ -165,10 +185,20 @@ bool AppendRow(const Record& record, const std::vector<const FieldSpec*>& column
 
 bool ParseCsvRows(std::string_view bytes, const RowLayout& layout, Rows* rows,
                   std::size_t* errorLine) {
+  return ParseCsvRows(bytes, layout, rows, errorLine, nullptr);
+}
+
+bool ParseCsvRows(std::string_view bytes, const RowLayout& layout, Rows* rows,
+                  std::size_t* errorLine, CsvTextColumns* text) {
   rows->rowLength = layout.rowLength;
   const std::size_t oldSize = rows->bytes.size();
+  const std::size_t oldCells = text != nullptr ? text->cells.size() : 0;
   auto fail = [&](std::size_t line) {
     rows->bytes.resize(oldSize);
+    if (text != nullptr) {
+      text->cells.resize(oldCells);
+      text->lines.resize(oldCells);
+    }
     *errorLine = line;
     return false;
   };
@@ -185,7 +215,7 @@ bool ParseCsvRows(std::string_view bytes, const RowLayout& layout, Rows* rows,
       continue;
     }
     if (record.fields.size() != columns.size()) return fail(record.line);
-    if (!AppendRow(record, columns, layout, rows)) return fail(record.line);
+    if (!AppendRow(record, columns, layout, rows, text)) return fail(record.line);
   }
   if (fault) return fail(record.line);
   if (!haveHeader && HasRequiredFields(layout)) return fail(1);

@@ -1,7 +1,9 @@
 #include "landscape.h"
 
 #include <climits>
+#include <utility>
 
+#include "rows.h"
 #include "text.h"
 
 namespace rfcsim {
@@ -99,11 +101,25 @@ class Parser {
     if (EqualsIgnoreCase(key, "logon")) return AddLogon(system, value);
     if (EqualsIgnoreCase(key, "top")) return SetRowSource(&system.top, value);
     if (EqualsIgnoreCase(key, "cpu")) return SetRowSource(&system.cpu, value);
-    if (EqualsIgnoreCase(key, "GET_CPU_ALL")) return SetOutcome(&system.getCpuAll, value);
-    if (EqualsIgnoreCase(key, "GET_TOP_SINGLE")) return SetOutcome(&system.getTopSingle, value);
+    if (EqualsIgnoreCase(key, "GET_CPU_ALL")) {
+      return SetOutcome(&system.getCpuAll, &system.getCpuAllMissing, value);
+    }
+    if (EqualsIgnoreCase(key, "GET_TOP_SINGLE")) {
+      return SetOutcome(&system.getTopSingle, &system.getTopSingleMissing, value);
+    }
     if (EqualsIgnoreCase(key, "abort")) return AddAbort(system, value);
     if (EqualsIgnoreCase(key, "delay_ms")) return SetDelay(system, value);
+    if (EqualsIgnoreCase(key, "snc")) return AssignNotEmpty(&system.snc, value);
+    if (EqualsIgnoreCase(key, "router")) return AssignNotEmpty(&system.router, value);
+    if (EqualsIgnoreCase(key, "field_types")) return AddFieldTypes(system, value);
+    if (EqualsIgnoreCase(key, "missing_fields")) return AddMissingFields(system, value);
     return false;
+  }
+
+  static bool AssignNotEmpty(std::string* field, std::string_view value) {
+    if (value.empty()) return false;
+    *field = std::string(value);
+    return true;
   }
 
   static bool Assign(std::string* field, std::string_view value) {
@@ -158,6 +174,19 @@ class Parser {
     return true;
   }
 
+  // `missing` (the function module does not exist) keeps the outcome `ok`
+  // for the stand-in, which ignores it.
+  static bool SetOutcome(Outcome* outcome, bool* missing, std::string_view value) {
+    if (EqualsIgnoreCase(value, "missing")) {
+      *outcome = Outcome{};
+      *missing = true;
+      return true;
+    }
+    if (!SetOutcome(outcome, value)) return false;
+    *missing = false;
+    return true;
+  }
+
   static bool SetOutcome(Outcome* outcome, std::string_view value) {
     Words words = SplitFirstWord(value);
     Outcome parsed;
@@ -191,6 +220,124 @@ class Parser {
     return true;
   }
 
+  // "STRUCT-FIELD" of a known row structure.
+  static bool ParseFieldName(std::string_view text, FieldName* name, const FieldSpec** spec) {
+    std::size_t dash = text.find('-');
+    if (dash == std::string_view::npos) return false;
+    std::string_view structure = text.substr(0, dash), field = text.substr(dash + 1);
+    const RowLayout* layout = structure == "TOP_SINGLE" ? &kTopSingleLayout
+                              : structure == "CPU_ALL"  ? &kCpuAllLayout
+                                                        : nullptr;
+    if (layout == nullptr) return false;
+    *spec = FindField(*layout, field);
+    if (*spec == nullptr) return false;
+    *name = FieldName{std::string(structure), std::string(field)};
+    return true;
+  }
+
+  // "LENGTH" or "LENGTH,DECIMALS" between the parentheses of a type.
+  static bool ParseLength(std::string_view text, unsigned* length, unsigned* decimals,
+                          bool* hasDecimals) {
+    std::size_t comma = text.find(',');
+    *hasDecimals = comma != std::string_view::npos;
+    std::int64_t number = 0;
+    std::string_view first = text.substr(0, comma);
+    if (first.empty() || !ParseInteger(first, 1, 65535, &number)) return false;
+    *length = static_cast<unsigned>(number);
+    if (!*hasDecimals) return true;
+    std::string_view second = text.substr(comma + 1);
+    if (second.empty() || !ParseInteger(second, 0, 31, &number)) return false;
+    *decimals = static_cast<unsigned>(number);
+    return true;
+  }
+
+  // "STRUCT-FIELD:TYPE[(LENGTH[,DECIMALS])]". Lengths are taken by NUM and
+  // CHAR (1 to 65535 characters; default: the field's own length for a
+  // text field, else 11) and BCD (1 to 16 bytes, at most 2 * LENGTH - 1
+  // digits of which DECIMALS after the point; default 8,0).
+  static bool ParseFieldType(std::string_view text, FieldType* type) {
+    std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos) return false;
+    FieldName name;
+    const FieldSpec* spec = nullptr;
+    if (!ParseFieldName(text.substr(0, colon), &name, &spec)) return false;
+    std::string_view kind = text.substr(colon + 1), size;
+    std::size_t open = kind.find('(');
+    if (open != std::string_view::npos) {
+      if (kind.back() != ')') return false;
+      size = kind.substr(open + 1, kind.size() - open - 2);
+      kind = kind.substr(0, open);
+    }
+    static constexpr std::pair<std::string_view, FieldType::Kind> kKinds[] = {
+        {"INT1", FieldType::kInt1},     {"INT2", FieldType::kInt2},    {"INT", FieldType::kInt},
+        {"INT8", FieldType::kInt8},     {"NUM", FieldType::kNum},      {"CHAR", FieldType::kChar},
+        {"STRING", FieldType::kString}, {"BCD", FieldType::kBcd},      {"FLOAT", FieldType::kFloat},
+        {"DECF16", FieldType::kDecf16}, {"DECF34", FieldType::kDecf34}};
+    bool known = false;
+    for (const auto& [word, value] : kKinds) {
+      if (EqualsIgnoreCase(kind, word)) {
+        type->kind = value;
+        known = true;
+      }
+    }
+    if (!known) return false;
+    type->structure = name.structure;
+    type->field = name.field;
+    bool sized = type->kind == FieldType::kNum || type->kind == FieldType::kChar ||
+                 type->kind == FieldType::kBcd;
+    bool hasDecimals = false;
+    type->length = 0;
+    type->decimals = 0;
+    if (open != std::string_view::npos) {
+      if (!sized || !ParseLength(size, &type->length, &type->decimals, &hasDecimals)) return false;
+      if (hasDecimals && type->kind != FieldType::kBcd) return false;
+    } else if (type->kind == FieldType::kBcd) {
+      type->length = 8;
+    } else if (sized) {
+      type->length = spec->kind == FieldSpec::kChar ? spec->length : 11;
+    }
+    if (type->kind == FieldType::kBcd &&
+        (type->length > 16 || type->decimals + 1 > 2 * type->length - 1)) {
+      return false;
+    }
+    return true;
+  }
+
+  // Blank-separated entries; a later entry for a field replaces an earlier
+  // one. A bad entry rejects the whole line.
+  static bool AddFieldTypes(System& system, std::string_view value) {
+    std::vector<FieldType> parsed;
+    for (Words words = SplitFirstWord(value); !words.first.empty();
+         words = SplitFirstWord(words.rest)) {
+      FieldType type;
+      if (!ParseFieldType(words.first, &type)) return false;
+      parsed.push_back(std::move(type));
+    }
+    if (parsed.empty()) return false;
+    for (FieldType& type : parsed) {
+      auto& all = system.fieldTypes;
+      for (auto it = all.begin(); it != all.end();) {
+        it = it->structure == type.structure && it->field == type.field ? all.erase(it) : it + 1;
+      }
+      all.push_back(std::move(type));
+    }
+    return true;
+  }
+
+  static bool AddMissingFields(System& system, std::string_view value) {
+    std::vector<FieldName> parsed;
+    for (Words words = SplitFirstWord(value); !words.first.empty();
+         words = SplitFirstWord(words.rest)) {
+      FieldName name;
+      const FieldSpec* spec = nullptr;
+      if (!ParseFieldName(words.first, &name, &spec)) return false;
+      parsed.push_back(std::move(name));
+    }
+    if (parsed.empty()) return false;
+    for (FieldName& name : parsed) system.missingFields.push_back(std::move(name));
+    return true;
+  }
+
   static bool SetDelay(System& system, std::string_view value) {
     std::int64_t delay = 0;
     if (value.empty() || !ParseInteger(value, 0, kMaxDelayMs, &delay)) return false;
@@ -211,6 +358,20 @@ const Abort* System::FindAbort(std::string_view operation) const {
     if (it->operation == operation) return &*it;
   }
   return nullptr;
+}
+
+const FieldType* System::FindFieldType(std::string_view structure, std::string_view field) const {
+  for (const FieldType& type : fieldTypes) {
+    if (type.structure == structure && type.field == field) return &type;
+  }
+  return nullptr;
+}
+
+bool System::IsMissingField(std::string_view structure, std::string_view field) const {
+  for (const FieldName& name : missingFields) {
+    if (name.structure == structure && name.field == field) return true;
+  }
+  return false;
 }
 
 bool IsAbortableOperation(std::string_view operation) {

@@ -39,6 +39,23 @@ struct Abort {
   std::string message;
 };
 
+// `field_types`: a field of a row structure that the SDK's test double
+// describes and delivers with another SDK type.
+struct FieldType {
+  enum Kind { kInt1, kInt2, kInt, kInt8, kNum, kChar, kString, kBcd, kFloat, kDecf16, kDecf34 };
+  std::string structure;  // TOP_SINGLE or CPU_ALL
+  std::string field;
+  Kind kind = kInt;
+  unsigned length = 0;    // NUM, CHAR: characters; BCD: bytes; 0 for the other kinds
+  unsigned decimals = 0;  // BCD
+};
+
+// A field of a row structure, for `missing_fields`.
+struct FieldName {
+  std::string structure;
+  std::string field;
+};
+
 struct System {
   std::string name;  // the destination, from [NAME]
   std::string host;
@@ -52,9 +69,19 @@ struct System {
   Outcome getCpuAll, getTopSingle;
   std::vector<Abort> aborts;
   unsigned delayMs = 0;
+  // Keys only the SDK's test double acts on; the stand-in ignores them.
+  std::string snc;     // `snc`: the SNC partner name a logon must use
+  std::string router;  // `router`: the SAProuter route string in front of it
+  std::vector<FieldType> fieldTypes;
+  std::vector<FieldName> missingFields;
+  bool getCpuAllMissing = false, getTopSingleMissing = false;  // `... = missing`
 
   // The abort configured for `operation`, or null.
   const Abort* FindAbort(std::string_view operation) const;
+  // The `field_types` entry of a field, or null.
+  const FieldType* FindFieldType(std::string_view structure, std::string_view field) const;
+  // True when `missing_fields` names the field.
+  bool IsMissingField(std::string_view structure, std::string_view field) const;
 };
 
 struct Landscape {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include "lookup.h"
 
 namespace rfcsim {
@@ -128,6 +130,69 @@ TEST(LandscapeTest, SkipsAndListsWhatItCannotUse) {
   EXPECT_EQ(lines,
             (std::vector<std::string>{"line 1", "line 3", "line 4", "line 5", "line 6", "line 7",
                                       "line 8", "line 9", "line 10", "line 11", "line 12"}));
+}
+
+// The keys only the SDK's test double acts on parse without a problem;
+// bad values of them are listed like any other.
+TEST(LandscapeTest, KeysOfTheSdkDouble) {
+  Landscape landscape = ParseLandscape(
+      "[PRD]\n"
+      "snc = p:CN=PRD, O=Example\n"
+      "router = /H/gate.example/S/3299/H/\n"
+      "field_types = TOP_SINGLE-CPU_TIME:BCD(8,0) TOP_SINGLE-RES_SIZE:int8\n"
+      "field_types = TOP_SINGLE-CPU_UTIL:FLOAT  CPU_ALL-NBR_CPU:NUM TOP_SINGLE-RES_SIZE:DECF34\n"
+      "field_types = TOP_SINGLE-COMMAND:CHAR(40) TOP_SINGLE-PROC_ID:CHAR\n"
+      "missing_fields = TOP_SINGLE-PRIORITY CPU_ALL-SYSC_SEC\n"
+      "GET_TOP_SINGLE = Missing\n"
+      "GET_CPU_ALL = missing\n"
+      "GET_CPU_ALL = ok\n"
+      "field_types = TOP_SINGLE-CPU_TIME:BCD(8)x\n"    // 11: text after the length
+      "field_types = TOP_SINGLE-CPU_TIME:BCD(1,1)\n"   // 12: no integer digit
+      "field_types = TOP_SINGLE-CPU_TIME:BCD(17)\n"    // 13: more than 16 bytes
+      "field_types = TOP_SINGLE-CPU_UTIL:INT8(8)\n"    // 14: a length for a fixed type
+      "field_types = TOP_SINGLE-CPU_UTIL:CHAR(4,1)\n"  // 15: decimals of a text
+      "field_types = TOP_SINGLE-NO_SUCH:INT\n"         // 16: unknown field
+      "field_types = TOP_ALL-CPU_UTIL:INT\n"           // 17: unknown structure
+      "field_types = TOP_SINGLE-CPU_UTIL:DATE\n"       // 18: unknown type
+      "missing_fields = TOP_SINGLE-CPU_UTIL x\n"       // 19: not STRUCT-FIELD
+      "snc =\n",                                       // 20: empty
+      "");
+  ASSERT_EQ(landscape.systems.size(), 1u);
+  const System& prd = landscape.systems[0];
+  EXPECT_EQ(prd.snc, "p:CN=PRD, O=Example");
+  EXPECT_EQ(prd.router, "/H/gate.example/S/3299/H/");
+  EXPECT_TRUE(prd.getTopSingleMissing);
+  EXPECT_FALSE(prd.getCpuAllMissing);
+  EXPECT_EQ(prd.getTopSingle.kind, Outcome::kOk);  // what the stand-in answers
+  struct {
+    const char* structure;
+    const char* field;
+    FieldType::Kind kind;
+    unsigned length, decimals;
+  } types[] = {
+      {"TOP_SINGLE", "CPU_TIME", FieldType::kBcd, 8, 0},
+      {"TOP_SINGLE", "CPU_UTIL", FieldType::kFloat, 0, 0},
+      {"CPU_ALL", "NBR_CPU", FieldType::kNum, 11, 0},
+      {"TOP_SINGLE", "RES_SIZE", FieldType::kDecf34, 0, 0},  // the later entry wins
+      {"TOP_SINGLE", "COMMAND", FieldType::kChar, 40, 0},
+      {"TOP_SINGLE", "PROC_ID", FieldType::kChar, 11, 0},
+  };
+  EXPECT_EQ(prd.fieldTypes.size(), std::size(types));
+  for (const auto& t : types) {
+    const FieldType* found = prd.FindFieldType(t.structure, t.field);
+    ASSERT_NE(found, nullptr) << t.field;
+    EXPECT_EQ(found->kind, t.kind) << t.field;
+    EXPECT_EQ(found->length, t.length) << t.field;
+    EXPECT_EQ(found->decimals, t.decimals) << t.field;
+  }
+  EXPECT_TRUE(prd.IsMissingField("TOP_SINGLE", "PRIORITY"));
+  EXPECT_TRUE(prd.IsMissingField("CPU_ALL", "SYSC_SEC"));
+  EXPECT_FALSE(prd.IsMissingField("TOP_SINGLE", "CPU_UTIL"));
+  std::vector<std::string> lines;
+  for (const std::string& p : landscape.problems) lines.push_back(p.substr(0, p.find(':')));
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"line 11", "line 12", "line 13", "line 14", "line 15",
+                                      "line 16", "line 17", "line 18", "line 19", "line 20"}));
 }
 
 TEST(LandscapeTest, GarbageNeverCrashes) {

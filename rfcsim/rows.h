@@ -65,6 +65,23 @@ void AdviseLargeTable(void* data, std::size_t size);
 bool ParseCsvRows(std::string_view bytes, const RowLayout& layout, Rows* rows,
                   std::size_t* errorLine);
 
+// Columns of a CSV file taken as text rather than converted into their row
+// field (which then stays 0 or blank): the SDK's test double gives such
+// fields another type. `names` are field names of the layout; per row that
+// ParseCsvRows delivers, `cells` gets the texts in the order of `names`
+// (empty for a column the file lacks) and `lines` the physical line where
+// its record starts.
+struct CsvTextColumns {
+  std::vector<std::string> names;
+  std::vector<std::vector<std::string>> cells;
+  std::vector<std::size_t> lines;
+};
+
+// ParseCsvRows with the columns of `text` taken as text; on a fault the
+// cells appended so far are removed again too.
+bool ParseCsvRows(std::string_view bytes, const RowLayout& layout, Rows* rows,
+                  std::size_t* errorLine, CsvTextColumns* text);
+
 // Appends `count` synthetic TOP_SINGLE rows to `rows`. Row i (from 1):
 //   USERNAME   "SAPADM" when i % 4 == 0, else "ROOT", "DAEMON", "ORACLE"
 //              for i % 4 == 1, 2, 3

@@ -55,6 +55,35 @@ TEST(CsvRowsTest, TopSingleRowsLandAtTheirOffsets) {
   EXPECT_EQ(Int4(rows, 1, 56), 1);
 }
 
+// Text columns keep their cells as written for the SDK's test double; the
+// row field stays 0, and a later fault takes the cells back with the rows.
+TEST(CsvRowsTest, TextColumnsKeepTheirCells) {
+  Rows rows;
+  std::size_t line = 0;
+  CsvTextColumns text;
+  text.names = {"RES_SIZE", "PRIORITY"};
+  ASSERT_TRUE(
+      ParseCsvRows("USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\n"
+                   "a,b,1,,4294967296,2\n"
+                   "\n"
+                   "c,d,3,, 12.5 ,4\n",
+                   kTopSingleLayout, &rows, &line, &text));
+  ASSERT_EQ(rows.Count(), 2u);
+  EXPECT_EQ(Int4(rows, 0, 56), 0);
+  EXPECT_EQ(Int4(rows, 1, 64), 4);
+  EXPECT_EQ(text.cells,
+            (std::vector<std::vector<std::string>>{{"4294967296", ""}, {" 12.5 ", ""}}));
+  EXPECT_EQ(text.lines, (std::vector<std::size_t>{2, 4}));
+
+  EXPECT_FALSE(ParseCsvRows(
+      "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES\na,b,1,,x,2\nc,d,y,,1,1\n",
+      kTopSingleLayout, &rows, &line, &text));
+  EXPECT_EQ(line, 3u);
+  EXPECT_EQ(rows.Count(), 2u);
+  EXPECT_EQ(text.cells.size(), 2u);
+  EXPECT_EQ(text.lines.size(), 2u);
+}
+
 TEST(CsvRowsTest, CpuAllColumnsAreAllOptional) {
   Rows rows;
   std::size_t line = 0;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace qm {
 
@@ -83,13 +84,40 @@ using LibraryFunction = void (*)();
 
 // Loads a shared library by a native path, or by a bare file name through
 // the platform's library search (dlopen / LoadLibrary). On Windows a path
-// with a drive or server also lets the library's own folder supply the
-// libraries it needs. Null on failure, with *reason the system's text
-// (without the file name in front).
+// may use "/" as well as backslashes; one with a drive or server also lets
+// the library's own folder supply the libraries it needs, and from the
+// first load on no system error dialog of the process shows (a missing DLL
+// must not wait for a click under a service). Null on failure, with
+// *reason the system's text (without the file name in front).
 SharedLibrary LoadSharedLibrary(const std::string& nativePath, std::string* reason);
 
 // The exported function `name` of a loaded library; null when it lacks it.
 LibraryFunction FindSymbol(SharedLibrary library, const char* name);
+
+// The folders of the library search path: PATH on Windows (";"-separated),
+// LD_LIBRARY_PATH elsewhere (":"-separated, an empty element being "."),
+// in order, empty ones of PATH left out.
+std::vector<std::string> LibrarySearchFolders();
+
+// The native path of a file in native `folder` whose name matches
+// `pattern` (one "*" for any text; letter case ignored on Windows), the
+// first in name order; empty when there is none.
+std::string FindFileByPattern(const std::string& folder, const std::string& pattern);
+
+// Where loading the bare file name `fileName` would find it: on Windows
+// as SearchPath looks (the program's folder, the working directory, the
+// system folders, PATH), elsewhere in the folders of LD_LIBRARY_PATH.
+// Empty when it is not found so.
+std::string LocateLibrary(const std::string& fileName);
+
+// Readies the process to load a library of `folder` that loads the
+// `companions` (native paths, in the order they depend on each other) by
+// file name: on Windows `folder` goes first on the DLL search path
+// (SetDllDirectory and the front of PATH); elsewhere, where the loader
+// reads LD_LIBRARY_PATH only at the start, the companions are loaded now.
+// False with *reason ("FILE: the loader's text") when one cannot be.
+bool PrepareLibraryCompanions(const std::string& folder, const std::vector<std::string>& companions,
+                              std::string* reason);
 
 // An exclusive lock on one of the program's own files (Windows-form path),
 // shared by every process that locks the same file: fcntl record locks on

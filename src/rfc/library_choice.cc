@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 #include "platform/text.h"
 #include "rfc/nwrfc_adapter.h"
+#include "rfc/nwrfc_loading.h"
 
 namespace qm {
 namespace {
@@ -87,7 +88,7 @@ const RfcLibrary* FailingRfcLibrary(const std::string& message) {
 bool LoadNwRfcLibrary(const std::string& path, const RfcLibrary** library, std::string* error,
                       bool* notLoaded) {
   std::string reason;
-  SharedLibrary loaded = LoadSharedLibrary(path, &reason);
+  SharedLibrary loaded = LoadNwRfcSdk(path, &reason);
   if (notLoaded != nullptr) *notLoaded = loaded == nullptr;
   if (loaded == nullptr) {
     *error = path + ": " + reason;

@@ -104,7 +104,7 @@ TEST_F(LibraryChoiceTest, NamedSdkGivesTheAdapter) {
   EXPECT_TRUE(handlerCalls.empty());
   RfcErrorInfo info{};
   library->RfcLastError(&info);
-  EXPECT_STREQ(info.message, "partner 'NOWHERE' not reached");
+  EXPECT_STREQ(info.message, "Parameter ASHOST, GWHOST, MSHOST or PORT is missing.");
 }
 
 // A named library that is missing, not a library, or lacks a function is

@@ -31,116 +31,6 @@ using testsupport::WriteFileBytes;
 namespace fs = std::filesystem;
 
 // ---------------------------------------------------------------------------
-// Pure parts: texts and connection parameters.
-
-TEST(NwRfcText, Latin1AndUtf16BothWays) {
-  struct {
-    std::u16string wide;
-    std::string narrow;
-  } cases[] = {
-      {u"MONITOR", "MONITOR"},
-      {u"M\u00fcller \u00ff", "M\xfcller \xff"},  // Latin-1 survives both ways
-      {u"\u20ac5", "?5"},                         // beyond Latin-1
-      {u"a\U0001F600b", "a?b"},                   // a surrogate pair is one character
-      {std::u16string(u"x\0y", 3), std::string("x\0y", 3)},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(Utf16ToLatin1(c.wide), c.narrow);
-    if (c.narrow.find('?') == std::string::npos) {
-      EXPECT_EQ(Latin1ToUtf16(c.narrow), c.wide);
-    }
-  }
-  // A lone surrogate is a character of its own.
-  EXPECT_EQ(Utf16ToLatin1(std::u16string(1, char16_t(0xD800)) + u"a"), "?a");
-}
-
-TEST(NwRfcParameters, FromOptionsRecord) {
-  char host[] = "sapprd01", gw[] = "gwhost", service[] = "sapgw05", dest[] = "PRD";
-  char client[] = "100", user[] = "MONITOR     ", password[] = "pw a      ", lang[] = "E";
-  RfcServerRecord server{host, 5, gw, service};
-  RfcOptionsRecord options{dest, 0, &server, client, user, password, lang, 0};
-  EXPECT_EQ(OptionsParameters(options), (ConnectionParameters{{"ashost", "sapprd01"},
-                                                              {"sysnr", "05"},
-                                                              {"gwhost", "gwhost"},
-                                                              {"gwserv", "sapgw05"},
-                                                              {"client", "100"},
-                                                              {"user", "MONITOR"},
-                                                              {"passwd", "pw a"},
-                                                              {"lang", "E"}}));
-
-  // No host: the destination names the system; a longer user is kept whole,
-  // an empty language is left out.
-  char longUser[] = "VERYLONGUSERNAME  ", empty[] = "";
-  server = RfcServerRecord{nullptr, 0, nullptr, nullptr};
-  options.user = longUser;
-  options.language = empty;
-  EXPECT_EQ(
-      OptionsParameters(options),
-      (ConnectionParameters{
-          {"dest", "PRD"}, {"client", "100"}, {"user", "VERYLONGUSERNAME  "}, {"passwd", "pw a"}}));
-
-  // Mode 1: the gateway.
-  RfcGatewayRecord gateway{gw, service};
-  options.mode = 1;
-  options.connection = &gateway;
-  EXPECT_EQ(OptionsParameters(options)[0],
-            (std::pair<std::string, std::string>{"gwhost", "gwhost"}));
-  EXPECT_EQ(OptionsParameters(options)[1],
-            (std::pair<std::string, std::string>{"gwserv", "sapgw05"}));
-
-  // A three-digit system number stays as it is.
-  server = RfcServerRecord{host, 123, nullptr, nullptr};
-  options.mode = 0;
-  options.connection = &server;
-  EXPECT_EQ(OptionsParameters(options)[1], (std::pair<std::string, std::string>{"sysnr", "123"}));
-}
-
-TEST(NwRfcParameters, FromConnectStringAndSapRfcIni) {
-  const std::string ini =
-      "* comment\r\n"
-      "DEST=OTHER\r\nTYPE=A\r\nASHOST=other\r\nSYSNR=01\r\n"
-      " dest = PRD \r\n type = b \r\nMSHOST=msprd\r\nR3NAME=PRD\r\nGROUP=PUBLIC\r\n"
-      "DEST=QAS\nTYPE=A\nASHOST=sapqas\nSYSNR=10\nGWHOST=gwqas\nGWSERV=sapgw10\n"
-      "DEST=REG\nTYPE=R\nPROGID=x\n"
-      "DEST=NOHOST\nTYPE=A\nSYSNR=00\n";
-  ConnectionParameters parameters;
-  std::string error;
-  ASSERT_TRUE(ConnectStringParameters("CLIENT=100 USER=MON PASSWD=a b LANG=D DEST=PRD", ini,
-                                      &parameters, &error));
-  EXPECT_EQ(parameters, (ConnectionParameters{{"mshost", "msprd"},
-                                              {"sysid", "PRD"},
-                                              {"group", "PUBLIC"},
-                                              {"client", "100"},
-                                              {"user", "MON"},
-                                              {"passwd", "a b"},
-                                              {"lang", "D"}}));
-  ASSERT_TRUE(ConnectStringParameters("CLIENT=000 USER=X PASSWD=y LANG=D DEST=QAS", ini,
-                                      &parameters, &error));
-  EXPECT_EQ(parameters, (ConnectionParameters{{"ashost", "sapqas"},
-                                              {"sysnr", "10"},
-                                              {"gwhost", "gwqas"},
-                                              {"gwserv", "sapgw10"},
-                                              {"client", "000"},
-                                              {"user", "X"},
-                                              {"passwd", "y"},
-                                              {"lang", "D"}}));
-
-  struct {
-    const char* dest;
-    const char* error;
-  } faults[] = {
-      {"NONE", "SapRfc.ini has no entry DEST=NONE"},
-      {"REG", "SapRfc.ini entry DEST=REG: TYPE=R is not supported (A or B)"},
-      {"NOHOST", "SapRfc.ini entry DEST=NOHOST: ASHOST is missing"},
-  };
-  for (const auto& f : faults) {
-    std::string connect = std::string("CLIENT=1 USER=u PASSWD=p LANG=D DEST=") + f.dest;
-    EXPECT_FALSE(ConnectStringParameters(connect, ini, &parameters, &error)) << f.dest;
-    EXPECT_EQ(error, f.error);
-  }
-}
-
-// ---------------------------------------------------------------------------
 // Through the SDK's test double.
 
 std::vector<std::string> handlerCalls;
@@ -368,6 +258,178 @@ TEST_F(NwRfcAdapterTest, OutcomesBecomeClassicResults) {
   EXPECT_TRUE(handlerCalls.empty());
 }
 
+// Rows of the stand-in's CSV form, for the systems that retype fields.
+const std::string kTypedRowsHeader =
+    "USERNAME,COMMAND,CPU_UTIL,CPU_TIME,RES_SIZE,PRIV_PAGES,PROC_ID\n";
+const std::string kPlainRows = kTypedRowsHeader +
+                               "prdadm,dw.sapPRD,1250,\"  987654\",812000,402000,77\n"
+                               "root,sshd,-3,\"      -7\",0,2147483647,8\n";
+
+// Every field type the system may describe gives the rows the stand-in
+// gives for the plain figures: integers of every size, NUM, CHAR, STRING,
+// packed and floating numbers (decimals cut toward zero), decimal floats.
+TEST_F(NwRfcAdapterTest, FieldsAreReadByTheirDescribedTypes) {
+  WriteFileBytes("plain.csv", kPlainRows);
+  struct {
+    std::string fieldTypes;
+    std::string rows;
+  } cases[] = {
+      {"TOP_SINGLE-CPU_TIME:BCD(8,0) TOP_SINGLE-RES_SIZE:INT8 TOP_SINGLE-CPU_UTIL:FLOAT",
+       "prdadm,dw.sapPRD,1250.9,987654,812000,402000,77\n"
+       "root,sshd,-3.99,-7,0,2147483647,8\n"},
+      {"TOP_SINGLE-PRIV_PAGES:DECF34 TOP_SINGLE-RES_SIZE:DECF16 TOP_SINGLE-CPU_TIME:DECF16",
+       "prdadm,dw.sapPRD,1250,9.87654E+5,812000.5,4.02E5,77\n"
+       "root,sshd,-3,-7.9,0,2147483647.25,8\n"},
+      {"TOP_SINGLE-CPU_UTIL:CHAR(10) TOP_SINGLE-USERNAME:STRING TOP_SINGLE-COMMAND:CHAR(40) "
+       "TOP_SINGLE-CPU_TIME:INT TOP_SINGLE-PROC_ID:NUM(10)",
+       "prdadm,dw.sapPRD,\" 1250 \",987654,812000,402000,77\n"
+       "root,sshd,-3,-7,0,2147483647,8\n"},
+      {"TOP_SINGLE-CPU_UTIL:INT2 TOP_SINGLE-PROC_ID:INT1 TOP_SINGLE-CPU_TIME:BCD(6,2) "
+       "TOP_SINGLE-RES_SIZE:NUM(8) TOP_SINGLE-PRIV_PAGES:STRING",
+       "prdadm,dw.sapPRD,1250,987654.99,00812000,402000,77\n"
+       "root,sshd,-3,-7.5,0,2147483647,8\n"},
+  };
+  WriteFileBytes("land.ini", "[PLAIN]\nhost = plain\nsysnr = 0\ntop = plain.csv\n");
+  const RfcLibrary& standIn = *RfcSimLibrary();
+  CallResult expected = Call(standIn, Open(standIn, "plain", 0), true);
+  ASSERT_EQ(expected.result, 0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fieldTypes);
+    WriteFileBytes("typed.csv", kTypedRowsHeader + c.rows);
+    WriteFileBytes("land.ini", "[TYPED]\nhost = typed\nsysnr = 0\ntop = typed.csv\nfield_types = " +
+                                   c.fieldTypes + "\n");
+    fakeReset_();
+    CallResult got = Call(*library_, Open(*library_, "typed", 0), true);
+    ASSERT_EQ(got.result, 0) << LastError(*library_).message;
+    EXPECT_TRUE(got.rows == expected.rows);
+  }
+  EXPECT_FALSE(fs::exists("Dev_Rfc.Trc"));
+}
+
+// A reading whose value cannot be delivered exactly fails the receive with
+// result 1, no rows and a trace text naming structure, field, type and
+// value; other fields keep 0 or blanks in the same case.
+TEST_F(NwRfcAdapterTest, ReadingThatCannotBeDeliveredFailsTheReceive) {
+  struct {
+    std::string keys;
+    std::string row;
+    std::string trace;
+  } cases[] = {
+      {"missing_fields = TOP_SINGLE-RES_SIZE", "prdadm,dw.sap,1,\"       1\",1,1,1",
+       "TOP_SINGLE-RES_SIZE: the system does not describe this field"},
+      {"field_types = TOP_SINGLE-CPU_UTIL:CHAR", "prdadm,dw.sap,x7,\"       1\",1,1,1",
+       "TOP_SINGLE-CPU_UTIL: CHAR value 'x7' is not a number"},
+      {"field_types = TOP_SINGLE-RES_SIZE:INT8", "prdadm,dw.sap,1,\"       1\",4294967296,1,1",
+       "TOP_SINGLE-RES_SIZE: INT8 value 4294967296 does not fit 4 bytes"},
+      {"field_types = TOP_SINGLE-CPU_TIME:BCD(8,0)", "prdadm,dw.sap,1,123456789,1,1,1",
+       "TOP_SINGLE-CPU_TIME: BCD value 123456789 does not fit 8 characters"},
+      {"field_types = TOP_SINGLE-PRIV_PAGES:FLOAT", "prdadm,dw.sap,1,1,1,-3e9,1",
+       "TOP_SINGLE-PRIV_PAGES: FLOAT value -3000000000 does not fit 4 bytes"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keys);
+    fs::remove("Dev_Rfc.Trc");
+    // The first row is good, so a receive that fails later takes it back.
+    WriteFileBytes("typed.csv", kTypedRowsHeader + "root,sshd,0,0,0,0,0\n" + c.row + "\n");
+    WriteFileBytes("land.ini",
+                   "[TYPED]\nhost = typed\nsysnr = 0\ntop = typed.csv\n" + c.keys + "\n");
+    fakeReset_();
+    CallResult got = Call(*library_, Open(*library_, "typed", 0), true);
+    EXPECT_EQ(got.result, 1);
+    EXPECT_TRUE(got.rows.empty());
+    EXPECT_EQ(TraceErrors(), std::vector<std::string>{c.trace});
+    EXPECT_STREQ(LastError(*library_).key, "RfcReceive");
+    EXPECT_STREQ(LastError(*library_).message, c.trace.c_str());
+  }
+  // Fields the readings do not use: 0 when missing or beyond their width.
+  WriteFileBytes("typed.csv", kTypedRowsHeader + "root,sshd,5,1,1,1,4294967296\n");
+  WriteFileBytes("land.ini",
+                 "[TYPED]\nhost = typed\nsysnr = 0\ntop = typed.csv\n"
+                 "missing_fields = TOP_SINGLE-PRIORITY\nfield_types = TOP_SINGLE-PROC_ID:INT8\n");
+  fakeReset_();
+  CallResult got = Call(*library_, Open(*library_, "typed", 0), true);
+  ASSERT_EQ(got.result, 0);
+  ASSERT_EQ(got.rows.size(), 68u);
+  std::int32_t procId = -1, cpuUtil = -1;
+  std::memcpy(&procId, got.rows.data() + 8, 4);
+  std::memcpy(&cpuUtil, got.rows.data() + 44, 4);
+  EXPECT_EQ(procId, 0);
+  EXPECT_EQ(cpuUtil, 5);
+}
+
+// The double reads values only as the SDK's getters do: an INT8 is no
+// RFC_INT, a CHAR is read by RfcGetInt the way atoi reads it (which is why
+// the adapter never reads a CHAR with RfcGetInt), RfcGetNum takes no
+// negative number, and a buffer too small is refused.
+TEST_F(NwRfcAdapterTest, DoubleConvertsOnlyAsTheSdkDoes) {
+  WriteFileBytes("typed.csv", kTypedRowsHeader + "prdadm,dw.sap,x7,-7,4294967296,1.5,77\n");
+  WriteFileBytes("land.ini",
+                 "[TYPED]\nhost = typed\nsysnr = 0\ntop = typed.csv\nfield_types = "
+                 "TOP_SINGLE-CPU_UTIL:CHAR(4) TOP_SINGLE-CPU_TIME:BCD(4,1) "
+                 "TOP_SINGLE-RES_SIZE:INT8 TOP_SINGLE-PRIV_PAGES:DECF16\n");
+  const std::u16string ashost = u"ashost", typed = u"typed", sysnr = u"sysnr", zero = u"00";
+  RFC_CONNECTION_PARAMETER parameters[] = {{ashost.c_str(), typed.c_str()},
+                                           {sysnr.c_str(), zero.c_str()}};
+  RFC_ERROR_INFO info{};
+  EXPECT_EQ(api_.RfcOpenConnection(parameters, 0, &info), nullptr);
+  EXPECT_EQ(info.code, RFC_INVALID_PARAMETER);
+  RFC_CONNECTION_HANDLE connection = api_.RfcOpenConnection(parameters, 2, &info);
+  ASSERT_NE(connection, nullptr);
+  RFC_FUNCTION_DESC_HANDLE description =
+      api_.RfcGetFunctionDesc(connection, u"GET_TOP_SINGLE", &info);
+  RFC_FUNCTION_HANDLE function = api_.RfcCreateFunction(description, &info);
+  ASSERT_EQ(api_.RfcInvoke(connection, function, &info), RFC_OK);
+  RFC_TABLE_HANDLE table = nullptr;
+  ASSERT_EQ(api_.RfcGetTable(function, u"TF_TOP_SINGLE", &table, &info), RFC_OK);
+  ASSERT_EQ(api_.RfcMoveTo(table, 0, &info), RFC_OK);
+
+  RFC_INT number = -1;
+  RFC_INT8 big = 0;
+  RFC_FLOAT floating = 0;
+  EXPECT_EQ(api_.RfcGetInt(table, u"RES_SIZE", &number, &info), RFC_CONVERSION_FAILURE);
+  EXPECT_EQ(api_.RfcGetInt8(table, u"RES_SIZE", &big, &info), RFC_OK);
+  EXPECT_EQ(big, 4294967296LL);
+  EXPECT_EQ(api_.RfcGetInt(table, u"CPU_UTIL", &number, &info), RFC_OK);
+  EXPECT_EQ(number, 0);  // "x7" as atoi reads it
+  EXPECT_EQ(api_.RfcGetFloat(table, u"CPU_TIME", &floating, &info), RFC_OK);
+  EXPECT_EQ(floating, -7.0);
+  EXPECT_EQ(api_.RfcGetFloat(table, u"PRIV_PAGES", &floating, &info), RFC_CONVERSION_FAILURE);
+  SAP_UC text[16];
+  unsigned length = 0;
+  EXPECT_EQ(api_.RfcGetString(table, u"CPU_TIME", text, 16, &length, &info), RFC_OK);
+  EXPECT_EQ(std::u16string(text, length), u"-7.0");
+  EXPECT_EQ(api_.RfcGetString(table, u"CPU_TIME", text, 4, &length, &info), RFC_BUFFER_TOO_SMALL);
+  EXPECT_EQ(length, 4u);
+  EXPECT_EQ(api_.RfcGetNum(table, u"CPU_TIME", text, 8, &info), RFC_CONVERSION_FAILURE);
+  EXPECT_EQ(api_.RfcGetNum(table, u"PROC_ID", text, 4, &info), RFC_OK);
+  EXPECT_EQ(std::u16string(text, 4), u"0077");
+  EXPECT_EQ(api_.RfcGetChars(table, u"CPU_UTIL", text, 3, &info), RFC_BUFFER_TOO_SMALL);
+  EXPECT_EQ(api_.RfcGetChars(table, u"NO_SUCH", text, 8, &info), RFC_INVALID_PARAMETER);
+  RFC_FIELD_DESC field{};
+  RFC_PARAMETER_DESC parameter{};
+  ASSERT_EQ(api_.RfcGetParameterDescByName(description, u"TF_TOP_SINGLE", &parameter, &info),
+            RFC_OK);
+  ASSERT_EQ(api_.RfcGetFieldDescByName(parameter.typeDescHandle, u"CPU_TIME", &field, &info),
+            RFC_OK);
+  EXPECT_EQ(field.type, RFCTYPE_BCD);
+  EXPECT_EQ(field.nucLength, 4u);
+  EXPECT_EQ(field.decimals, 1u);
+  api_.RfcDestroyFunction(function, &info);
+  api_.RfcCloseConnection(connection, &info);
+}
+
+// A function module the system does not have: the SDK's metadata lookup
+// raises FU_NOT_FOUND, an exception for the program.
+TEST_F(NwRfcAdapterTest, MissingFunctionModuleIsAnException) {
+  WriteFileBytes("land.ini", "[S]\nhost = s\nsysnr = 0\nGET_TOP_SINGLE = missing\n");
+  RfcHandle handle = Open(*library_, "s", 0);
+  CallResult got = Call(*library_, handle, true);
+  EXPECT_EQ(got.result, 2);
+  EXPECT_EQ(got.exception, "FU_NOT_FOUND");
+  EXPECT_EQ(Call(*library_, handle, false).result, 0);
+  EXPECT_FALSE(fs::exists("Dev_Rfc.Trc"));
+}
+
 // Bad row data fails the call like a communication failure, as the
 // stand-in's receive does.
 TEST_F(NwRfcAdapterTest, BadRowDataIsAFailureWithItsTraceText) {
@@ -455,6 +517,114 @@ TEST_F(NwRfcAdapterTest, OpenExThroughSapRfcIni) {
     EXPECT_EQ(TraceErrors().back(), f.message);
   }
   EXPECT_TRUE(handlerCalls.empty());
+}
+
+// Every logon parameter of the SapRfc.ini entry reaches the SDK: SNC where
+// the system demands it, a SAProuter in front of the system (as a
+// parameter or in front of the host), and values the SDK refuses fail the
+// open with the SDK's message in the trace file. The double logs each open
+// with the password hidden, and the password is in no file the run writes.
+TEST_F(NwRfcAdapterTest, EnterpriseLogonThroughSapRfcIni) {
+  WriteFileBytes("land.ini",
+                 "[SNC]\nhost = sapsnc\nsysnr = 0\nsnc = p:CN=SNC, O=Example\n"
+                 "logon = MON Secret99\ncpu = synthetic 1\n"
+                 "[RT]\nhost = saprt\nsysnr = 0\nrouter = /H/gate/S/3299/H/\ncpu = synthetic 1\n");
+  WriteFileBytes("snclib", "");
+  const std::string snc = "TYPE=A\nASHOST=sapsnc\nSYSNR=00\n";
+  const std::string sncKeys = "SNC_MODE=1\nSNC_PARTNERNAME=p:CN=SNC, O=Example\nSNC_LIB=snclib\n";
+  struct {
+    std::string entry;
+    std::string fault;  // empty: the open succeeds
+  } cases[] = {
+      {snc + sncKeys + "SNC_QOP=9\n", ""},
+      {snc, "SNC with partner name p:CN=SNC, O=Example is required"},
+      {snc + "SNC_MODE=1\nSNC_PARTNERNAME=p:cn=SNC, O=Example\nSNC_LIB=snclib\n",
+       "SNC with partner name p:CN=SNC, O=Example is required"},
+      {snc + "SNC_MODE=1\nSNC_PARTNERNAME=p:CN=SNC, O=Example\nSNC_LIB=nosuch\n",
+       "SNC library not found: nosuch"},
+      {snc + sncKeys + "SNC_QOP=5\n", "Invalid value '5' for parameter SNC_QOP"},
+      {"TYPE=A\nASHOST=saprt\nSYSNR=00\nSAPROUTER=/H/gate/S/3299/H/\n", ""},
+      {"TYPE=A\nASHOST=/H/gate/S/3299/H/saprt\nSYSNR=00\n", ""},
+      {"TYPE=A\nASHOST=saprt\nSYSNR=00\n",
+       "partner 'saprt:sapgw00' not reached (the system lies behind SAProuter /H/gate/S/3299/H/)"},
+      {"TYPE=A\nASHOST=/H/other/S/3299/H/saprt\nSYSNR=00\n",
+       "partner '/H/other/S/3299/H/saprt:sapgw00' not reached (the system lies behind SAProuter "
+       "/H/gate/S/3299/H/)"},
+  };
+  SetVariable("RFCSIM_LOG", (dir_ / "calls.log").string());
+  fakeReset_();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.entry);
+    fs::remove("Dev_Rfc.Trc");
+    WriteFileBytes("SapRfc.ini", "DEST=PRD\n" + c.entry);
+    RfcErrorInfo error{};
+    RfcHandle handle =
+        library_->RfcOpenEx("CLIENT=100 USER=MON PASSWD=Secret99 LANG=D DEST=PRD", &error);
+    if (c.fault.empty()) {
+      ASSERT_NE(handle, 0u) << error.message;
+      EXPECT_EQ(Call(*library_, handle, false).result, 0);
+      library_->RfcClose(handle);
+      continue;
+    }
+    EXPECT_EQ(handle, 0u);
+    EXPECT_STREQ(error.message, c.fault.c_str());
+    EXPECT_EQ(TraceErrors(), std::vector<std::string>{c.fault});
+  }
+  ClearVariable("RFCSIM_LOG");
+  std::string log = ReadFileBytes("calls.log");
+  EXPECT_EQ(log.substr(0, log.find('\n')),
+            "RfcOpenConnection ashost=[sapsnc] sysnr=[00] snc_mode=[1] "
+            "snc_partnername=[p:CN=SNC, O=Example] snc_lib=[snclib] snc_qop=[9] client=[100] "
+            "user=[MON] passwd=*** lang=[D]");
+  EXPECT_EQ(log.find("Secret99"), std::string::npos);
+}
+
+// RfcOpen without a host looks the destination up in SapRfc.ini (under
+// the lock of a connect-string run); without an entry there the SDK's own
+// sapnwrfc.ini decides.
+TEST_F(NwRfcAdapterTest, DestinationOnlyOpens) {
+  WriteFileBytes("land.ini",
+                 "[PRD]\nhost = sapprd\nsysnr = 0\nmshost = msprd\nr3name = PRD\n"
+                 "logon = MONITOR secret\ncpu = synthetic 1\n");
+  WriteFileBytes("SapRfc.ini", "DEST=PRD\nTYPE=B\nMSHOST=msprd\nR3NAME=PRD\n");
+  WriteFileBytes("sapnwrfc.ini", "DEST=INI\nASHOST=sapprd\nSYSNR=00\n");
+  static std::string client = "100", user = "MONITOR     ", password = "secret    ", lang = "E";
+  auto open = [&](std::string dest) {
+    static std::string held;
+    held = dest;
+    static RfcServerRecord server;
+    static RfcOptionsRecord options;
+    server = RfcServerRecord{nullptr, 0, nullptr, nullptr};
+    options = RfcOptionsRecord{held.data(),     0,           &server, client.data(), user.data(),
+                               password.data(), lang.data(), 0};
+    return library_->RfcOpen(&options);
+  };
+  for (const char* dest : {"PRD", "INI"}) {
+    RfcHandle handle = open(dest);
+    ASSERT_NE(handle, 0u) << dest;
+    EXPECT_EQ(Call(*library_, handle, false).result, 0) << dest;
+    library_->RfcClose(handle);
+  }
+  EXPECT_TRUE(fs::exists("SapRfc.lck"));
+  EXPECT_EQ(open("NONE"), 0u);
+  EXPECT_EQ(TraceErrors(),
+            std::vector<std::string>{"Parameter ASHOST, GWHOST, MSHOST or PORT is missing."});
+}
+
+// A SapRfc.ini larger than any a connect-string run writes is not read:
+// both kinds of open fail with that reason.
+TEST_F(NwRfcAdapterTest, OversizedSapRfcIniIsNotRead) {
+  WriteFileBytes("land.ini", "[PRD]\nhost = sapprd\nsysnr = 0\n");
+  WriteFileBytes("SapRfc.ini",
+                 "DEST=PRD\nTYPE=A\nASHOST=sapprd\nSYSNR=00\n" + std::string(1024 * 1024, '#'));
+  RfcErrorInfo error{};
+  EXPECT_EQ(library_->RfcOpenEx("CLIENT=100 USER=U PASSWD=p LANG=D DEST=PRD", &error), 0u);
+  EXPECT_STREQ(error.message, "SapRfc.ini is larger than 1048576 bytes");
+  static char dest[] = "PRD", client[] = "100", user[] = "U", password[] = "p", lang[] = "E";
+  static RfcServerRecord server{nullptr, 0, nullptr, nullptr};
+  static RfcOptionsRecord options{dest, 0, &server, client, user, password, lang, 0};
+  EXPECT_EQ(library_->RfcOpen(&options), 0u);
+  EXPECT_EQ(TraceErrors(), std::vector<std::string>(2, "SapRfc.ini is larger than 1048576 bytes"));
 }
 
 // The adapter's own tables, and calls on connections that are not open.

@@ -139,6 +139,10 @@ struct E2eCase {
   // no RfcLibrary= line, and a runner that names a library other than the
   // stand-in skips it.
   bool defaultLibrary = false;
+  // True for a case that needs the SDK's test double (its landscape keys
+  // field_types, snc, router, ...): it is skipped unless the runner names
+  // an RFC library other than the stand-in.
+  bool doubleOnly = false;
 };
 
 // The case marked standInOnly.

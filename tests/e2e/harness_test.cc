@@ -479,6 +479,7 @@ void RunCase(const E2eCase& original, const RunnerConfig& given) {
     GTEST_SKIP() << "depends on the stand-in library's own details";
   }
   if (!standIn && original.defaultLibrary) GTEST_SKIP() << "about the default library choice";
+  if (standIn && original.doubleOnly) GTEST_SKIP() << "runs only through the SDK's test double";
   E2eCase c = original;
   if (!original.defaultLibrary && !config.rfcLibrary.empty()) {
     c.files = WithRfcLibrary(c.files, config.rfcLibrary);

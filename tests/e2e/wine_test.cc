@@ -196,6 +196,9 @@ RunnerConfig WineRunnerConfig() {
   config.programPath = [top](const fs::path& native) { return WindowsPath(top, native); };
   config.programText = Cp1252ToUtf8;
   config.afterCase = [top] { RemoveMappedDrives(top); };
+  // The library the native runner names: the stand-in, or the one of
+  // QUILLMARK_E2E_RFCLIBRARY.
+  config.rfcLibrary = NativeRunnerConfig().rfcLibrary;
   // Everything on the drives must stay as the case left it, except what
   // Wine keeps for itself and the case folders.
   config.watchRoot = top;

@@ -1,0 +1,53 @@
+#include "rfc/nwrfc_state.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "platform/file_names.h"
+#include "platform/platform.h"
+#include "rfc/nwrfc_texts.h"
+
+namespace qm::nwrfc {
+
+AdapterState& State() {
+  static AdapterState state;
+  return state;
+}
+
+SdkError ErrorOf(const RFC_ERROR_INFO& info) {
+  return SdkError{info.code, Utf16ToLatin1(FieldText(info.key)),
+                  Utf16ToLatin1(FieldText(info.message))};
+}
+
+void SetLastError(std::string_view key, std::string_view message) {
+  RfcErrorInfo& info = State().lastError;
+  info = RfcErrorInfo{};
+  CopyCut(info.key, sizeof info.key, key);
+  CopyCut(info.status, sizeof info.status, "FAILURE");
+  CopyCut(info.message, sizeof info.message, message);
+}
+
+void AppendTrace(std::string_view text) {
+  std::time_t now = std::time(nullptr);
+  char stamp[32] = "00000000 000000";
+  if (const std::tm* local = std::localtime(&now)) {
+    std::strftime(stamp, sizeof stamp, "%Y%m%d %H%M%S", local);
+  }
+  std::string block = std::string("**** ERROR file opened at ") + stamp + "\nERROR       ";
+  for (char c : text) block.push_back(c == '\n' || c == '\r' ? ' ' : c);
+  block.push_back('\n');
+  std::FILE* trace = std::fopen(MapPath(kTraceFile).c_str(), "ab");
+  if (trace == nullptr) return;
+  std::fwrite(block.data(), 1, block.size(), trace);
+  std::fclose(trace);
+}
+
+std::string_view RecordName(const char* name, unsigned nameLength) {
+  std::size_t length = 0;
+  while (length < nameLength && name[length] != '\0') ++length;
+  return std::string_view(name, length);
+}
+
+std::string_view TextOrEmpty(const char* text) { return text != nullptr ? text : ""; }
+
+}  // namespace qm::nwrfc
