@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <type_traits>
 #include <unordered_map>
 
 #include "logs.h"
@@ -42,6 +43,12 @@ struct Shared {
   unsigned nextTableId = 1;
 
   std::atomic<RfcTypeHandle> nextTypeHandle{1};
+
+  // Every exception text handed out, each kept once for the rest of the
+  // process: a thread's text stays valid whatever other threads raise, and
+  // no thread owns memory that would have to be freed when it ends.
+  std::mutex exceptionTextMutex;
+  std::map<std::string, std::string, std::less<>> exceptionTexts;
 };
 
 Shared& TheShared() {
@@ -49,18 +56,20 @@ Shared& TheShared() {
   return shared;
 }
 
-// The part of a thread that the row-by-row calls do not need.
+// The part of a thread that the row-by-row calls do not need. Trivial, as
+// every thread-local of the stand-in is: a thread-local with a destructor
+// in a DLL can hang the process's exit on Windows (mingw-w64).
 struct ThreadState {
   RfcErrorInfo lastError{};
-  std::string exceptionText;
   RfcIniReadNotice notice = nullptr;
   void* noticeContext = nullptr;
 };
 
-ThreadState& ThisThread() {
-  thread_local ThreadState state;
-  return state;
-}
+constinit thread_local ThreadState tState;
+static_assert(std::is_trivially_destructible_v<ThreadState> &&
+              std::is_trivially_destructible_v<ThreadCache>);
+
+ThreadState& ThisThread() { return tState; }
 
 void CopyText(char* field, std::size_t size, std::string_view text) {
   std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
@@ -117,9 +126,13 @@ void SetLastError(std::string_view key, std::string_view status, std::string_vie
 const RfcErrorInfo& LastError() { return ThisThread().lastError; }
 
 char* KeepExceptionText(std::string_view text) {
-  std::string& kept = ThisThread().exceptionText;
-  kept.assign(text);
-  return kept.data();
+  Shared& shared = TheShared();
+  std::lock_guard<std::mutex> lock(shared.exceptionTextMutex);
+  auto found = shared.exceptionTexts.find(text);
+  if (found == shared.exceptionTexts.end()) {
+    found = shared.exceptionTexts.emplace(std::string(text), std::string(text)).first;
+  }
+  return found->second.data();
 }
 
 void SetIniReadNotice(RfcIniReadNotice notice, void* context) {

@@ -1,8 +1,9 @@
 // The stand-in's state. Process-wide, each part under a lock of its own: the
 // landscape (read once), the open connections, the internal tables, the
-// installed error handler. Per calling thread, as a multi-threaded RFC
-// library keeps them: the last error, the exception text, the connection
-// opened last, the ini-read notice and the caches of the row-by-row calls.
+// exception texts handed out, the installed error handler. Per calling
+// thread, as a multi-threaded RFC library keeps them: the last error, the
+// connection opened last, the ini-read notice and the caches of the
+// row-by-row calls.
 // No lock is held while the stand-in sleeps, produces rows or calls back into
 // the program. Internal to the stand-in; tests reach it through
 // ResetForTests.
@@ -33,7 +34,8 @@ struct Table {
 };
 
 // What the row-by-row calls of one thread keep between calls. Trivial and
-// constant-initialised, so reaching it costs no initialisation check.
+// constant-initialised, so reaching it costs no initialisation check and a
+// thread's end runs no destructor.
 struct ThreadCache {
   // The system of the connection this thread opened last and has not
   // closed, and that connection; null and 0 when there is none.
@@ -72,8 +74,9 @@ void SetLastError(std::string_view key, std::string_view status, std::string_vie
 // This thread's last error.
 const RfcErrorInfo& LastError();
 
-// Keeps `text` as this thread's exception text and returns it; it stays
-// valid until this thread's next exception.
+// The exception text `text` as the library owns it; it stays valid until
+// this thread's next exception (in fact until the process ends), whatever
+// other threads raise.
 char* KeepExceptionText(std::string_view text);
 
 // Registers `notice` (null: none) for this thread's next RfcOpenEx.
@@ -134,7 +137,7 @@ Table* FindTable(const void* handle);
 Table* FindAndCacheTable(const void* handle);
 
 // Drops all state: connections, tables, handler, the landscape, the calling
-// thread's last error, exception text, notice and cache, and forgets the
+// thread's last error, notice and cache, and forgets the
 // call log, so the next call reads RFCSIM_LANDSCAPE and RFCSIM_LOG again.
 // For tests only, while no other thread is alive that has used the
 // stand-in.
