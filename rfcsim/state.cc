@@ -14,6 +14,7 @@
 namespace rfcsim {
 
 constinit thread_local ThreadCache tCache;
+
 std::atomic<std::uint64_t> tableGeneration{0};
 
 namespace {
@@ -58,9 +59,13 @@ Shared& TheShared() {
 
 // The part of a thread that the row-by-row calls do not need. Trivial, as
 // every thread-local of the stand-in is: a thread-local with a destructor
-// in a DLL can hang the process's exit on Windows (mingw-w64).
+// in a DLL can hang the process's exit on Windows (mingw-w64). Small, too:
+// the dynamic loader can then give a shared library's thread-locals a place
+// beside the program's, where reaching them is cheap.
 struct ThreadState {
-  RfcErrorInfo lastError{};
+  const char* errorKey = "";  // the last error; key and status are literals
+  const char* errorStatus = "";
+  char errorMessage[sizeof(RfcErrorInfo::message)] = {};
   RfcIniReadNotice notice = nullptr;
   void* noticeContext = nullptr;
 };
@@ -115,15 +120,21 @@ const Landscape& TheLandscape() {
 
 void SetErrorHandler(RfcErrorHandler handler) { TheShared().handler.store(handler); }
 
-void SetLastError(std::string_view key, std::string_view status, std::string_view message) {
-  RfcErrorInfo& info = ThisThread().lastError;
-  info = RfcErrorInfo{};
-  CopyText(info.key, sizeof info.key, key);
-  CopyText(info.status, sizeof info.status, status);
-  CopyText(info.message, sizeof info.message, message);
+void SetLastError(const char* key, const char* status, std::string_view message) {
+  ThreadState& state = ThisThread();
+  state.errorKey = key;
+  state.errorStatus = status;
+  CopyText(state.errorMessage, sizeof state.errorMessage, message);
 }
 
-const RfcErrorInfo& LastError() { return ThisThread().lastError; }
+RfcErrorInfo LastError() {
+  const ThreadState& state = ThisThread();
+  RfcErrorInfo info{};
+  CopyText(info.key, sizeof info.key, state.errorKey);
+  CopyText(info.status, sizeof info.status, state.errorStatus);
+  CopyText(info.message, sizeof info.message, state.errorMessage);
+  return info;
+}
 
 char* KeepExceptionText(std::string_view text) {
   Shared& shared = TheShared();

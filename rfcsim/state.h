@@ -52,7 +52,7 @@ struct ThreadCache {
   unsigned count = 0;
 };
 
-// This thread's cache.
+// This thread's cache; the row-by-row calls bind a reference to it once.
 extern constinit thread_local ThreadCache tCache;
 
 // Counts every deletion of a table (and ResetForTests): a thread's cached
@@ -68,11 +68,12 @@ const Landscape& TheLandscape();
 // Installs (or, with null, removes) the process-wide error handler.
 void SetErrorHandler(RfcErrorHandler handler);
 
-// Sets this thread's last error (texts cut to their fields).
-void SetLastError(std::string_view key, std::string_view status, std::string_view message);
+// Sets this thread's last error (texts cut to their fields). `key` and
+// `status` must live as long as the process (literals, operation names).
+void SetLastError(const char* key, const char* status, std::string_view message);
 
-// This thread's last error.
-const RfcErrorInfo& LastError();
+// This thread's last error, as RfcLastError fills it.
+RfcErrorInfo LastError();
 
 // The exception text `text` as the library owns it; it stays valid until
 // this thread's next exception (in fact until the process ends), whatever

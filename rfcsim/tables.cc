@@ -12,9 +12,8 @@ namespace {
 
 // The table behind a handle. A walk asks for the same table row after row,
 // so the table this thread used last is taken without a lookup, as long as
-// no table has been deleted since.
-Table* TableOf(const void* handle) {
-  const ThreadCache& cache = tCache;
+// no table has been deleted since. `cache` is this thread's tCache.
+Table* TableOf(const ThreadCache& cache, const void* handle) {
   if (handle != nullptr && handle == cache.tableHandle &&
       cache.tableGeneration == tableGeneration.load(std::memory_order_acquire)) {
     return cache.table;
@@ -22,16 +21,21 @@ Table* TableOf(const void* handle) {
   return FindAndCacheTable(handle);
 }
 
-unsigned TableId(const void* handle) {
-  const Table* table = TableOf(handle);
-  return table != nullptr ? table->id : 0;
+// The call-log line of a table operation: the table's id (0 for an unknown
+// one) and, when `row` is not negative, the row. Kept apart from the
+// operations, so their common path, without a log, stays short.
+void LogTableCall(const char* operation, const void* handle, long long row) {
+  const Table* table = TableOf(tCache, handle);
+  CallLine line(operation);
+  line.Number("table", table != nullptr ? table->id : 0);
+  if (row >= 0) line.Number("row", row);
+  WriteCallLog(line);
 }
 
 // The row count of a table. A caller walking a table asks for it before
 // every row, and a 64-bit division costs more than the rest of the call, so
 // the count of the size and row length this thread asked for last is kept.
-unsigned RowCount(const Table& table) {
-  ThreadCache& cache = tCache;
+unsigned RowCount(ThreadCache& cache, const Table& table) {
   if (table.bytes.size() != cache.countedSize || table.rowLength != cache.countedRowLength) {
     cache.countedSize = table.bytes.size();
     cache.countedRowLength = table.rowLength;
@@ -48,8 +52,8 @@ bool HasRow(const Table& table, unsigned line) {
 
 // Applies an abort configured for the connection this thread opened last;
 // the common case, a system without aborts, costs no further call.
-bool AbortApplies(const char* operation) {
-  const System* system = tCache.lastOpenedSystem;
+bool AbortApplies(const ThreadCache& cache, const char* operation) {
+  const System* system = cache.lastOpenedSystem;
   return system != nullptr && !system->aborts.empty() && ApplyTableAbort(operation);
 }
 
@@ -61,7 +65,7 @@ int SimRfcInstallStructure(const char* name, const RfcTypeElement* elements, uns
   if (CallLogEnabled()) {
     WriteCallLog(CallLine("RfcInstallStructure").Text("name", name).Number("fields", count));
   }
-  if (AbortApplies("RfcInstallStructure")) return 1;
+  if (AbortApplies(tCache, "RfcInstallStructure")) return 1;
   if (name == nullptr || handle == nullptr) {
     SetLastError("RfcInstallStructure", "FAILURE", "no structure name or handle");
     return 1;
@@ -77,7 +81,7 @@ RfcTableHandle SimItCreate(const char* name, unsigned rowLength, unsigned occurs
   if (CallLogEnabled()) {
     WriteCallLog(CallLine("ItCreate").Text("name", name).Number("length", rowLength));
   }
-  if (AbortApplies("ItCreate")) return nullptr;
+  if (AbortApplies(tCache, "ItCreate")) return nullptr;
   if (rowLength == 0) {
     SetLastError("ItCreate", "FAILURE", "row length 0");
     return nullptr;
@@ -86,17 +90,17 @@ RfcTableHandle SimItCreate(const char* name, unsigned rowLength, unsigned occurs
 }
 
 unsigned SimItFill(RfcTableHandle handle) {
-  if (CallLogEnabled()) WriteCallLog(CallLine("ItFill").Number("table", TableId(handle)));
-  const Table* table = TableOf(handle);
-  return table != nullptr ? RowCount(*table) : 0;
+  if (CallLogEnabled()) LogTableCall("ItFill", handle, -1);
+  ThreadCache& cache = tCache;
+  const Table* table = TableOf(cache, handle);
+  return table != nullptr ? RowCount(cache, *table) : 0;
 }
 
 void* SimItGetLine(RfcTableHandle handle, unsigned line) {
-  if (CallLogEnabled()) {
-    WriteCallLog(CallLine("ItGetLine").Number("table", TableId(handle)).Number("row", line));
-  }
-  if (AbortApplies("ItGetLine")) return nullptr;
-  Table* table = TableOf(handle);
+  if (CallLogEnabled()) LogTableCall("ItGetLine", handle, line);
+  const ThreadCache& cache = tCache;
+  if (AbortApplies(cache, "ItGetLine")) return nullptr;
+  Table* table = TableOf(cache, handle);
   if (table == nullptr || !HasRow(*table, line)) {
     SetLastError("ItGetLine", "FAILURE", "no such row");
     return nullptr;
@@ -105,8 +109,8 @@ void* SimItGetLine(RfcTableHandle handle, unsigned line) {
 }
 
 int SimItDelete(RfcTableHandle handle) {
-  if (CallLogEnabled()) WriteCallLog(CallLine("ItDelete").Number("table", TableId(handle)));
-  if (AbortApplies("ItDelete")) return 1;
+  if (CallLogEnabled()) LogTableCall("ItDelete", handle, -1);
+  if (AbortApplies(tCache, "ItDelete")) return 1;
   if (!DeleteTable(handle)) {
     SetLastError("ItDelete", "FAILURE", "no such table");
     return 1;
