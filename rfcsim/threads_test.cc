@@ -372,7 +372,7 @@ void SignallingNotice(void* context) { static_cast<std::promise<void>*>(context)
 
 TEST_F(ThreadsTest, NoLockIsHeldWhileCallingBackOrSleeping) {
   WriteFileBytes("land.ini",
-                 "[SLOW]\nhost = h\nsysnr = 1\ndelay_ms = 1500\n"
+                 "[SLOW]\nhost = h\nsysnr = 1\ndelay_ms = 2000\n"
                  "[ABR]\nhost = h\nsysnr = 2\nabort = RfcCall broken\n"
                  "[FAST]\nhost = h\nsysnr = 3\ntop = synthetic 3\n"
                  "GET_CPU_ALL = failure Collector down\n");
