@@ -12,41 +12,40 @@ void SimRfcEnvironment(RfcEnvironmentRecord* environment) {
   if (CallLogEnabled()) {
     WriteCallLog(CallLine("RfcEnvironment").Word("handler", handler != nullptr ? "set" : "null"));
   }
-  TheState().handler = handler;
+  SetErrorHandler(handler);
 }
 
 void SimRfcLastError(RfcErrorInfo* info) {
   if (CallLogEnabled()) WriteCallLog(CallLine("RfcLastError"));
-  if (info != nullptr) *info = TheState().lastError;
+  if (info != nullptr) *info = LastError();
 }
 
 void SimRfcClose(RfcHandle handle) {
   if (CallLogEnabled()) WriteCallLog(CallLine("RfcClose").Number("handle", handle));
-  State& state = TheState();
-  state.connections.erase(handle);
-  if (handle != 0 && handle == state.lastOpened) {
-    state.lastOpened = 0;
-    state.lastOpenedSystem = nullptr;
-  }
+  CloseConnection(handle);
 }
+
+// Writes no call-log line: it is no call into the SAP side, only a note for
+// the next RfcOpenEx of this thread.
+void SimRfcOnIniRead(RfcIniReadNotice notice, void* context) { SetIniReadNotice(notice, context); }
 
 }  // namespace rfcsim
 
 extern "C" const RfcLibrary* RfcSimLibrary(void) {
   static const RfcLibrary library = {
-      rfcsim::SimRfcEnvironment,
-      rfcsim::SimRfcOpen,
-      rfcsim::SimRfcOpenEx,
-      rfcsim::SimRfcInstallStructure,
-      rfcsim::SimItCreate,
-      rfcsim::SimRfcCall,
-      rfcsim::SimRfcReceive,
-      rfcsim::SimItFill,
-      rfcsim::SimItGetLine,
-      rfcsim::SimItDelete,
-      rfcsim::SimRfcLastError,
-      rfcsim::SimRfcClose,
-      nullptr,
+      .RfcEnvironment = rfcsim::SimRfcEnvironment,
+      .RfcOpen = rfcsim::SimRfcOpen,
+      .RfcOpenEx = rfcsim::SimRfcOpenEx,
+      .RfcInstallStructure = rfcsim::SimRfcInstallStructure,
+      .ItCreate = rfcsim::SimItCreate,
+      .RfcCall = rfcsim::SimRfcCall,
+      .RfcReceive = rfcsim::SimRfcReceive,
+      .ItFill = rfcsim::SimItFill,
+      .ItGetLine = rfcsim::SimItGetLine,
+      .ItDelete = rfcsim::SimItDelete,
+      .RfcLastError = rfcsim::SimRfcLastError,
+      .RfcClose = rfcsim::SimRfcClose,
+      .RfcOnIniRead = rfcsim::SimRfcOnIniRead,
   };
   return &library;
 }

@@ -5,12 +5,15 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "rows.h"
 #include "text.h"
@@ -90,12 +93,33 @@ bool ReadProcessStatus(const std::string& pid, ProcessStatus* status) {
   return true;
 }
 
+// The account name of a uid from the user database (getpwuid_r, which
+// several threads may call at once); the uid in digits when it has none.
+std::string LookUpUserName(long uid) {
+  std::vector<char> buffer(1024);
+  struct passwd entry;
+  struct passwd* result = nullptr;
+  int error;
+  while ((error = getpwuid_r(static_cast<uid_t>(uid), &entry, buffer.data(), buffer.size(),
+                             &result)) == ERANGE &&
+         buffer.size() < (std::size_t{1} << 20)) {
+    buffer.resize(buffer.size() * 2);
+  }
+  return error == 0 && result != nullptr ? result->pw_name : std::to_string(uid);
+}
+
+// The names looked up so far, shared by the threads of the process; the
+// lock is held for the cache only, never for the lookup.
 std::string UserName(long uid) {
-  static std::map<long, std::string> names;
-  auto found = names.find(uid);
-  if (found != names.end()) return found->second;
-  struct passwd* entry = getpwuid(static_cast<uid_t>(uid));
-  std::string name = entry != nullptr ? entry->pw_name : std::to_string(uid);
+  static std::mutex& mutex = *new std::mutex;
+  static std::map<long, std::string>& names = *new std::map<long, std::string>;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    auto found = names.find(uid);
+    if (found != names.end()) return found->second;
+  }
+  std::string name = LookUpUserName(uid);
+  std::lock_guard<std::mutex> lock(mutex);
   names.emplace(uid, name);
   return name;
 }

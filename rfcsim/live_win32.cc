@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -91,8 +92,20 @@ std::map<DWORD, std::uint64_t> SampleProcessorTicks(const std::vector<ProcessEnt
   return samples;
 }
 
-// The owner's account name, cached by its SID text; empty when the token
-// cannot be read (system processes seen by an ordinary user).
+// The account names looked up so far, by SID, shared by the threads of the
+// process; the lock is held for the cache only, never for the lookup.
+struct OwnerNames {
+  std::mutex mutex;
+  std::map<std::vector<unsigned char>, std::string> names;
+};
+
+OwnerNames& TheOwnerNames() {
+  static OwnerNames& names = *new OwnerNames;
+  return names;
+}
+
+// The owner's account name, cached by its SID; empty when the token cannot
+// be read (system processes seen by an ordinary user).
 std::string OwnerName(HANDLE process) {
   HANDLE rawToken = nullptr;
   if (!OpenProcessToken(process, TOKEN_QUERY, &rawToken)) return "";
@@ -104,11 +117,14 @@ std::string OwnerName(HANDLE process) {
   if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return "";
   PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
 
-  static std::map<std::vector<unsigned char>, std::string> names;
+  OwnerNames& cache = TheOwnerNames();
   std::vector<unsigned char> key(static_cast<unsigned char*>(sid),
                                  static_cast<unsigned char*>(sid) + GetLengthSid(sid));
-  auto found = names.find(key);
-  if (found != names.end()) return found->second;
+  {
+    std::lock_guard<std::mutex> lock(cache.mutex);
+    auto found = cache.names.find(key);
+    if (found != cache.names.end()) return found->second;
+  }
   char name[256];
   char domain[256];
   DWORD nameLength = sizeof name;
@@ -118,7 +134,8 @@ std::string OwnerName(HANDLE process) {
   if (LookupAccountSidA(nullptr, sid, name, &nameLength, domain, &domainLength, &use)) {
     owner = name;
   }
-  names.emplace(std::move(key), owner);
+  std::lock_guard<std::mutex> lock(cache.mutex);
+  cache.names.emplace(std::move(key), owner);
   return owner;
 }
 

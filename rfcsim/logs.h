@@ -4,6 +4,8 @@
 #ifndef RFCSIM_LOGS_H_
 #define RFCSIM_LOGS_H_
 
+#include <atomic>
+#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -20,7 +22,12 @@ std::string FormatTraceBlock(std::string_view text, const std::string& stamp);
 // The local time now as "YYYYMMDD HHMMSS".
 std::string TraceStamp();
 
-// Appends a trace block with `text` to the trace file.
+// Fills *local with the local time of `time`, safe to call from several
+// threads at once (clock_posix.cc, clock_win32.cc); false when it cannot.
+bool LocalTime(std::time_t time, std::tm* local);
+
+// Appends a trace block with `text` to the trace file: one block at a time
+// per process, so blocks of several threads never mix.
 void AppendTrace(std::string_view text);
 
 // Builds one call-log line: the operation name, then " name=value" fields.
@@ -37,11 +44,26 @@ class CallLine {
   std::string line_;
 };
 
-// True when RFCSIM_LOG names a file that could be opened for appending;
-// callers build a CallLine only then, so row-by-row calls stay cheap.
-bool CallLogEnabled();
+// Whether the call log is open: not looked at yet, no, yes. Read without a
+// lock by every call; set under the log's lock.
+enum CallLogState { kCallLogUnchecked, kCallLogDisabled, kCallLogEnabled };
+extern std::atomic<int> callLogState;
 
-// Appends the line and a LF to the call log, when it is enabled.
+// Opens the call log when RFCSIM_LOG names a file, once (under the log's
+// lock); true when it is open.
+bool CheckCallLog();
+
+// True when RFCSIM_LOG names a file that could be opened for appending;
+// callers build a CallLine only then, so row-by-row calls stay cheap. The
+// first call opens the log; later ones are one load, without a lock.
+inline bool CallLogEnabled() {
+  int state = callLogState.load(std::memory_order_acquire);
+  if (state != kCallLogUnchecked) return state == kCallLogEnabled;
+  return CheckCallLog();
+}
+
+// Appends the line and a LF to the call log, when it is enabled, as one
+// write under the log's lock, flushed at once.
 void WriteCallLog(const CallLine& line);
 
 // Forgets the open call log, so that RFCSIM_LOG is read again (tests).

@@ -36,6 +36,9 @@ int SimItDelete(RfcTableHandle table);
 void SimRfcLastError(RfcErrorInfo* info);
 // Closes a connection; 0 and unknown handles close nothing.
 void SimRfcClose(RfcHandle connection);
+// Registers `notice` for this thread's next RfcOpenEx, which calls
+// notice(context) once it has read SapRfc.ini; null clears it.
+void SimRfcOnIniRead(RfcIniReadNotice notice, void* context);
 
 }  // namespace rfcsim
 

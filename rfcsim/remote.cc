@@ -50,19 +50,21 @@ namespace {
 RfcHandle FailOpen(const char* operation, const std::string& text, RfcErrorInfo* error) {
   AppendTrace(text);
   SetLastError(operation, "FAILURE", text);
-  if (error != nullptr) *error = TheState().lastError;
+  if (error != nullptr) *error = LastError();
   return 0;
 }
 
-RfcHandle AddConnection(const System& system, std::string logonFault) {
-  State& state = TheState();
-  RfcHandle handle = state.nextHandle++;
-  Connection& connection = state.connections[handle];
-  connection.system = &system;
-  connection.logonFault = std::move(logonFault);
-  state.lastOpened = handle;
-  state.lastOpenedSystem = &system;
-  return handle;
+// The bytes of SapRfc.ini in the working directory; empty when there is none.
+std::string ReadSapRfcIni() {
+  std::string text;
+  std::FILE* ini = std::fopen("SapRfc.ini", "rb");
+  if (ini != nullptr) {
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, ini)) > 0) text.append(buffer, n);
+    std::fclose(ini);
+  }
+  return text;
 }
 
 void LogOpen(const RfcOptionsRecord* options) {
@@ -148,16 +150,10 @@ RfcHandle SimRfcOpen(RfcOptionsRecord* options) {
 RfcHandle SimRfcOpenEx(const char* connect, RfcErrorInfo* error) {
   if (CallLogEnabled()) WriteCallLog(CallLine("RfcOpenEx").Text("connect", connect));
   ConnectFields fields = ParseConnectString(TextOrEmpty(connect));
-  std::string iniText;
-  std::FILE* ini = std::fopen("SapRfc.ini", "rb");
-  if (ini != nullptr) {
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, ini)) > 0) iniText.append(buffer, n);
-    std::fclose(ini);
-  }
+  std::vector<DestinationEntry> entries = ParseSapRfcIni(ReadSapRfcIni());
+  // The file has been read: the caller may let others rewrite it now.
+  NotifyIniRead();
   const DestinationEntry* entry = nullptr;
-  std::vector<DestinationEntry> entries = ParseSapRfcIni(iniText);
   for (const DestinationEntry& candidate : entries) {
     if (candidate.dest == fields.dest) {
       entry = &candidate;
@@ -175,7 +171,7 @@ RfcHandle SimRfcOpenEx(const char* connect, RfcErrorInfo* error) {
     return FailOpen("RfcOpenEx", ServerNotReached(entry->ashost, number), error);
   DelayFor(*system);
   if (ApplyAbort(system, "RfcOpenEx", true)) {
-    if (error != nullptr) *error = TheState().lastError;
+    if (error != nullptr) *error = LastError();
     return 0;
   }
   std::string fault = LogonFault(*system, fields.client, fields.user, fields.passwd);
@@ -209,12 +205,6 @@ const Outcome* OutcomeOf(const System& system, std::string_view function) {
   if (function == "GET_CPU_ALL") return &system.getCpuAll;
   if (function == "GET_TOP_SINGLE") return &system.getTopSingle;
   return nullptr;
-}
-
-Connection* FindConnection(RfcHandle handle) {
-  auto& connections = TheState().connections;
-  auto found = connections.find(handle);
-  return found != connections.end() ? &found->second : nullptr;
 }
 
 // The name of a table or parameter record, bounded by its name length.
@@ -333,9 +323,8 @@ int FailReceive(const std::string& text) {
 
 // An exception: no trace, as for an exception the called function raises.
 int RaiseException(int code, const std::string& name, char** exception) {
-  State& state = TheState();
-  state.exceptionText = name;
-  if (exception != nullptr) *exception = state.exceptionText.data();
+  char* text = KeepExceptionText(name);
+  if (exception != nullptr) *exception = text;
   SetLastError("RfcReceive", code == kRfcException ? "EXCEPTION" : "SYSTEM_EXCEPTION", name);
   return code;
 }
@@ -382,49 +371,46 @@ int SimRfcCall(RfcHandle handle, const char* function, RfcParameter* exporting, 
   if (CallLogEnabled()) {
     WriteCallLog(CallLine("RfcCall").Number("handle", handle).Text("function", function));
   }
-  Connection* connection = FindConnection(handle);
-  if (connection == nullptr) {
+  const System* found = ConnectionSystem(handle, true);
+  if (found == nullptr) {
     SetLastError("RfcCall", "FAILURE", kNotOpen);
     return kRfcFailure;
   }
-  connection->callPending = false;
-  const System& system = *connection->system;
+  const System& system = *found;
   DelayFor(system);
   if (ApplyAbort(&system, "RfcCall", true)) return kRfcFailure;
-  // The handler may have closed the connection; look it up again.
-  connection = FindConnection(handle);
-  if (connection == nullptr) return kRfcFailure;
   std::string name(TextOrEmpty(function));
   const Outcome* outcome = OutcomeOf(system, name);
   if (outcome != nullptr && outcome->kind == Outcome::kCallCode && outcome->code != kRfcOk) {
     SetLastError("RfcCall", "FAILURE", "code " + std::to_string(outcome->code));
     return outcome->code;
   }
-  connection->callPending = true;
-  connection->function = name;
+  // Closed while this call slept: nothing was sent.
+  if (!SetPendingCall(handle, name)) {
+    SetLastError("RfcCall", "FAILURE", kNotOpen);
+    return kRfcFailure;
+  }
   return kRfcOk;
 }
 
 int SimRfcReceive(RfcHandle handle, RfcParameter* importing, RfcTable* tables, char** exception) {
   if (CallLogEnabled()) WriteCallLog(CallLine("RfcReceive").Number("handle", handle));
-  Connection* connection = FindConnection(handle);
-  if (connection == nullptr) {
+  const System* found = ConnectionSystem(handle, false);
+  if (found == nullptr) {
     SetLastError("RfcReceive", "FAILURE", kNotOpen);
     return kRfcFailure;
   }
-  const System& system = *connection->system;
+  const System& system = *found;
   DelayFor(system);
   if (ApplyAbort(&system, "RfcReceive", true)) return kRfcFailure;
-  connection = FindConnection(handle);
-  if (connection == nullptr || !connection->callPending) {
+  std::string function, logonFault;
+  if (!TakePendingCall(handle, &function, &logonFault)) {
     SetLastError("RfcReceive", "FAILURE", "no call sent");
     return kRfcFailure;
   }
-  connection->callPending = false;
   // A logon fault of RfcOpen: the connection never got past the logon, so
   // every receive on it reports the fault.
-  if (!connection->logonFault.empty()) return FailReceive(connection->logonFault);
-  std::string function = connection->function;
+  if (!logonFault.empty()) return FailReceive(logonFault);
   return AnswerCall(system, function, importing, tables, exception);
 }
 

@@ -1,4 +1,7 @@
-// Structures and internal tables.
+// Structures and internal tables. A caller walks a table by asking for its
+// row count and one row, row after row; those two calls take no lock: the
+// table used last, its row count and the system an abort comes from are
+// kept per thread (tCache).
 #include "logs.h"
 #include "operations.h"
 #include "state.h"
@@ -7,24 +10,38 @@ namespace rfcsim {
 
 namespace {
 
-unsigned TableId(const void* handle) {
-  const Table* table = FindTable(handle);
-  return table != nullptr ? table->id : 0;
+// The table behind a handle. A walk asks for the same table row after row,
+// so the table this thread used last is taken without a lookup, as long as
+// no table has been deleted since. `cache` is this thread's tCache.
+Table* TableOf(const ThreadCache& cache, const void* handle) {
+  if (handle != nullptr && handle == cache.tableHandle &&
+      cache.tableGeneration == tableGeneration.load(std::memory_order_acquire)) {
+    return cache.table;
+  }
+  return FindAndCacheTable(handle);
+}
+
+// The call-log line of a table operation: the table's id (0 for an unknown
+// one) and, when `row` is not negative, the row. Kept apart from the
+// operations, so their common path, without a log, stays short.
+void LogTableCall(const char* operation, const void* handle, long long row) {
+  const Table* table = TableOf(tCache, handle);
+  CallLine line(operation);
+  line.Number("table", table != nullptr ? table->id : 0);
+  if (row >= 0) line.Number("row", row);
+  WriteCallLog(line);
 }
 
 // The row count of a table. A caller walking a table asks for it before
 // every row, and a 64-bit division costs more than the rest of the call, so
-// the count of the size and row length asked for last is kept.
-unsigned RowCount(const Table& table) {
-  static std::size_t size = 0;
-  static unsigned rowLength = 0;  // no table has row length 0
-  static unsigned count = 0;
-  if (table.bytes.size() != size || table.rowLength != rowLength) {
-    size = table.bytes.size();
-    rowLength = table.rowLength;
-    count = table.Count();
+// the count of the size and row length this thread asked for last is kept.
+unsigned RowCount(ThreadCache& cache, const Table& table) {
+  if (table.bytes.size() != cache.countedSize || table.rowLength != cache.countedRowLength) {
+    cache.countedSize = table.bytes.size();
+    cache.countedRowLength = table.rowLength;
+    cache.count = table.Count();
   }
-  return count;
+  return cache.count;
 }
 
 // True when the table holds row `line` (from 1); multiplies rather than
@@ -33,18 +50,11 @@ bool HasRow(const Table& table, unsigned line) {
   return line != 0 && std::size_t{line} * table.rowLength <= table.bytes.size();
 }
 
-// Applies an abort configured for the connection opened last; the common
-// case, a system without aborts, costs no further call.
-bool AbortApplies(const State& state, const char* operation) {
-  const System* system = state.lastOpenedSystem;
-  return system != nullptr && !system->aborts.empty() && ApplyAbort(system, operation, false);
-}
-
-// The table behind a handle. A walk asks for the same table row after row,
-// so the table used last is taken without a lookup.
-Table* TableOf(const State& state, const void* handle) {
-  if (handle != nullptr && handle == state.lastTable) return const_cast<Table*>(state.lastTable);
-  return FindTable(handle);
+// Applies an abort configured for the connection this thread opened last;
+// the common case, a system without aborts, costs no further call.
+bool AbortApplies(const ThreadCache& cache, const char* operation) {
+  const System* system = cache.lastOpenedSystem;
+  return system != nullptr && !system->aborts.empty() && ApplyTableAbort(operation);
 }
 
 }  // namespace
@@ -55,12 +65,12 @@ int SimRfcInstallStructure(const char* name, const RfcTypeElement* elements, uns
   if (CallLogEnabled()) {
     WriteCallLog(CallLine("RfcInstallStructure").Text("name", name).Number("fields", count));
   }
-  if (ApplyAbort(CurrentSystem(), "RfcInstallStructure", false)) return 1;
+  if (AbortApplies(tCache, "RfcInstallStructure")) return 1;
   if (name == nullptr || handle == nullptr) {
     SetLastError("RfcInstallStructure", "FAILURE", "no structure name or handle");
     return 1;
   }
-  *handle = TheState().nextTypeHandle++;
+  *handle = NextTypeHandle();
   return 0;
 }
 
@@ -71,34 +81,26 @@ RfcTableHandle SimItCreate(const char* name, unsigned rowLength, unsigned occurs
   if (CallLogEnabled()) {
     WriteCallLog(CallLine("ItCreate").Text("name", name).Number("length", rowLength));
   }
-  if (ApplyAbort(CurrentSystem(), "ItCreate", false)) return nullptr;
+  if (AbortApplies(tCache, "ItCreate")) return nullptr;
   if (rowLength == 0) {
     SetLastError("ItCreate", "FAILURE", "row length 0");
     return nullptr;
   }
-  State& state = TheState();
-  auto table = std::make_unique<Table>();
-  table->id = state.nextTableId++;
-  table->name = name != nullptr ? name : "";
-  table->rowLength = rowLength;
-  Table* handle = table.get();
-  state.tables.emplace(handle, std::move(table));
-  return handle;
+  return CreateTable(name, rowLength);
 }
 
 unsigned SimItFill(RfcTableHandle handle) {
-  if (CallLogEnabled()) WriteCallLog(CallLine("ItFill").Number("table", TableId(handle)));
-  const Table* table = TableOf(TheState(), handle);
-  return table != nullptr ? RowCount(*table) : 0;
+  if (CallLogEnabled()) LogTableCall("ItFill", handle, -1);
+  ThreadCache& cache = tCache;
+  const Table* table = TableOf(cache, handle);
+  return table != nullptr ? RowCount(cache, *table) : 0;
 }
 
 void* SimItGetLine(RfcTableHandle handle, unsigned line) {
-  if (CallLogEnabled()) {
-    WriteCallLog(CallLine("ItGetLine").Number("table", TableId(handle)).Number("row", line));
-  }
-  const State& state = TheState();
-  if (AbortApplies(state, "ItGetLine")) return nullptr;
-  Table* table = TableOf(state, handle);
+  if (CallLogEnabled()) LogTableCall("ItGetLine", handle, line);
+  const ThreadCache& cache = tCache;
+  if (AbortApplies(cache, "ItGetLine")) return nullptr;
+  Table* table = TableOf(cache, handle);
   if (table == nullptr || !HasRow(*table, line)) {
     SetLastError("ItGetLine", "FAILURE", "no such row");
     return nullptr;
@@ -107,15 +109,12 @@ void* SimItGetLine(RfcTableHandle handle, unsigned line) {
 }
 
 int SimItDelete(RfcTableHandle handle) {
-  if (CallLogEnabled()) WriteCallLog(CallLine("ItDelete").Number("table", TableId(handle)));
-  if (ApplyAbort(CurrentSystem(), "ItDelete", false)) return 1;
-  State& state = TheState();
-  if (FindTable(handle) == nullptr) {
+  if (CallLogEnabled()) LogTableCall("ItDelete", handle, -1);
+  if (AbortApplies(tCache, "ItDelete")) return 1;
+  if (!DeleteTable(handle)) {
     SetLastError("ItDelete", "FAILURE", "no such table");
     return 1;
   }
-  state.lastTable = nullptr;
-  state.tables.erase(handle);
   return 0;
 }
 
