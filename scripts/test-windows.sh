@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${BUILD:-build}"
 build_win="${BUILD_WIN:-build-win}"
-scripts/setup.sh
+scripts/setup.sh windows
 
 echo "== Cross build ($build_win)"
 cmake -S . -B "$build_win" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null

@@ -5,8 +5,8 @@
 #include <climits>
 #include <string>
 
-#include "collect/test_rows.h"
 #include "rfc/row_structures.h"
+#include "test_rows.h"
 
 namespace qm {
 namespace {

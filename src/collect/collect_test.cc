@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "collect/test_rows.h"
 #include "rfc/row_structures.h"
+#include "test_rows.h"
 
 namespace qm {
 namespace {

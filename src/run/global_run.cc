@@ -256,7 +256,13 @@ class Scheduler {
     return listed;
   }
 
-  void PrintFinished() { console_.Write(TakeFinishedSystems(state_)); }
+  // Prints the finished systems at the front; a worker waiting to report
+  // after them may go on.
+  void PrintFinished() {
+    std::size_t before = state_.pending.size();
+    console_.Write(TakeFinishedSystems(state_));
+    if (state_.pending.size() != before) SystemsChanged().notify_all();
+  }
 
  private:
   template <typename Done>

@@ -39,6 +39,8 @@ struct FileSpec {
   std::string path;
   std::string bytes;
   bool directory = false;
+  bool fifo = false;        // a FIFO (named pipe) that nobody writes to
+  std::string linkTo = {};  // when set: a symbolic link to this path
 };
 
 // A file in the working directory / below the root with these bytes.
@@ -47,10 +49,14 @@ FileSpec RootFile(std::string path, std::string bytes);
 // An empty folder in the working directory / below the root.
 FileSpec WorkDir(std::string path);
 FileSpec RootDir(std::string path);
+// A FIFO nobody writes to / a symbolic link to `target` (such as
+// "/dev/zero") in the working directory.
+FileSpec WorkFifo(std::string path);
+FileSpec WorkLink(std::string path, std::string target);
 
 // What must hold for a file after the run.
 struct FileCheck {
-  enum class Kind { kExists, kAbsent, kContent };
+  enum class Kind { kExists, kAbsent, kContent, kFolder };
   Base base = Base::kWork;
   std::string path;
   Kind kind = Kind::kExists;
@@ -60,6 +66,7 @@ struct FileCheck {
 FileCheck ExpectExists(Base base, std::string path);
 FileCheck ExpectAbsent(Base base, std::string path);
 FileCheck ExpectContent(Base base, std::string path, std::string bytes);
+FileCheck ExpectFolder(Base base, std::string path);
 
 // ---------------------------------------------------------------------------
 // Helpers for the usual file contents.
@@ -143,6 +150,11 @@ struct E2eCase {
   // field_types, snc, router, ...): it is skipped unless the runner names
   // an RFC library other than the stand-in.
   bool doubleOnly = false;
+  // When not empty: the program is started through "bash -c <shell>", with
+  // the program's command (prefix, path and arguments) as "$@", for cases
+  // about where its standard output goes. What the script prints is the
+  // output compared.
+  std::string shell = {};
 };
 
 // The case marked standInOnly.
@@ -198,6 +210,10 @@ struct RunnerConfig {
   // the case folders).
   fs::path watchRoot;
   std::vector<fs::path> watchSkip;
+  // Files lying directly in watchRoot are not watched: Wine keeps its
+  // registry there and its server writes temporary copies of it
+  // (reg*.tmp) whenever it saves, also while a case runs.
+  bool watchSkipRootFiles = false;
   // Every case runs through this RFC library ("standin", or the file of the
   // SDK's test double), a line "RfcLibrary=<rfcLibrary>" put first into its
   // Quillmark.ini (a line of the case's own still wins). With another

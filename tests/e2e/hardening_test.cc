@@ -469,7 +469,9 @@ TEST(ConcurrentRuns, FiftyRunsOverFiveDestinationsEachPrintTheirOwnFigures) {
     bool own = r.out == system.Document() && r.exitCode == 0;
     if (!own) ++wrong;
     EXPECT_TRUE(own) << "run " << i << " of " << system.Destination() << " printed:\n"
-                     << r.out << "exit code " << r.exitCode << (r.timedOut ? " (killed)" : "");
+                     << r.out << "exit code " << r.exitCode << (r.timedOut ? " (killed)" : "")
+                     << "\nstandard error:\n"
+                     << r.err;
   }
   EXPECT_EQ(wrong, 0);
   // The lock file stays; no temporary file is left behind.
@@ -490,14 +492,14 @@ TEST(ConcurrentRuns, WaitingForTheLockEndsAtTheTimeLimit) {
   auto begin = std::chrono::steady_clock::now();
   ProcessResult r = f.Run({"PRD"});
   EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(3));
-  EXPECT_EQ(r.out, kTimeout1016);
-  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.out, kTimeout1016) << "standard error:\n" << r.err;
+  EXPECT_EQ(r.exitCode, 2) << "standard error:\n" << r.err;
   EXPECT_FALSE(fs::exists(f.folder.work() / "SapRfc.ini"));
 
   lock.Unlock();
   r = f.Run({"PRD"});
-  EXPECT_EQ(r.out, XmlDocument(kPrdAll));
-  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, XmlDocument(kPrdAll)) << "standard error:\n" << r.err;
+  EXPECT_EQ(r.exitCode, 0) << "standard error:\n" << r.err;
 }
 
 // Root reads any file, so these runs go as the unprivileged user 65534. A
@@ -549,9 +551,10 @@ TEST(UnreadableFiles, CountAsMissingForAnUnprivilegedUser) {
       GTEST_SKIP() << "the other user cannot start the program here: " << r.err;
     }
     if (c.out == kMissingSdkPattern) {
-      EXPECT_TRUE(std::regex_match(r.out, std::regex(c.out))) << r.out;
+      EXPECT_TRUE(std::regex_match(r.out, std::regex(c.out))) << r.out << "\nstandard error:\n"
+                                                              << r.err;
     } else {
-      EXPECT_EQ(r.out, c.out);
+      EXPECT_EQ(r.out, c.out) << "standard error:\n" << r.err;
     }
     EXPECT_EQ(r.exitCode, c.exit) << r.err;
     EXPECT_EQ(fs::exists(f.folder.work() / "SapRfc.ini"), c.connectString);

@@ -53,12 +53,117 @@ std::vector<E2eCase> LimitCases() {
   };
 }
 
+// The missing-SDK report: a Quillmark.ini that cannot be read names no
+// library, so the run looks for the SDK, which is not installed here.
+const std::string kMissingSdk =
+    "<Prtg>\n<Error>1</Error>\n<Text>RFC error: RfcOpen(Ex)?, RfcLibrary: "
+    "(libsapnwrfc\\.so|sapnwrfc\\.dll): [^<]+</Text>\n</Prtg>\n";
+const std::string kNoProfileName =
+    ErrorDocument("Error 1001: Parameter for Profile-Name is missing !");
+constexpr std::chrono::milliseconds kAtOnce{6000};
+
+// Special files in place of the program's input files: opened only when
+// regular, so none of them can hold the run up or fill its memory.
+std::vector<E2eCase> SpecialFileCases() {
+  std::vector<E2eCase> cases;
+  const std::pair<std::string, FileSpec> settings[] = {
+      {"Fifo", WorkFifo("Quillmark.ini")},
+      {"EndlessFile", WorkLink("Quillmark.ini", "/dev/zero")},
+  };
+  for (const auto& [kind, file] : settings) {
+    // Counts as missing: Error 1001 at once without arguments ...
+    cases.push_back({.name = kind + "SettingsFileWithoutArguments",
+                     .files = {file},
+                     .out = kNoProfileName,
+                     .exit = 2,
+                     .timeout = kAtOnce});
+    // ... and with a profile the run goes on as without the file: no
+    // RfcLibrary= line, so the SDK is looked for.
+    cases.push_back({.name = kind + "SettingsFile",
+                     .args = {"PRD"},
+                     .files = Plus(PrdFiles(), {file}),
+                     .exit = 1,
+                     .timeout = kAtOnce,
+                     .outMatches = kMissingSdk});
+  }
+  // A FIFO SapRfc.PRD counts as missing: the profile's own connection data.
+  cases.push_back({.name = "FifoDestinationFile",
+                   .args = {"PRD"},
+                   .files = Plus(PrdFiles(), {WorkFifo("SapRfc.PRD")}),
+                   .out = XmlDocument(kPrdAll),
+                   .after = {ExpectAbsent(Base::kWork, "SapRfc.ini")},
+                   .timeout = kAtOnce});
+  return cases;
+}
+
+// A SapRfc.PRD that keeps growing while the run copies it: past 1 MB the
+// copy counts as failed, and no temporary copy is left behind.
+E2eCase GrowingDestinationFile() {
+  return {.name = "GrowingDestinationFile",
+          .args = {"PRD"},
+          .files = Plus(PrdFiles(), {WorkFile("SapRfc.PRD", kSapRfcPrd)}),
+          .out = ErrorDocument("Error 1011: RFC-Open for PRD failed !") + "exit=2 left=\n",
+          .after = {ExpectAbsent(Base::kWork, "SapRfc.ini")},
+          .timeout = kAtOnce,
+          .shell =
+              "(while :; do printf '%0999d\\n' 0; done >> SapRfc.PRD) & writer=$!; "
+              "while [ \"$(stat -c %s SapRfc.PRD)\" -le 1048576 ]; do sleep 0.01; done; "
+              "\"$@\"; status=$?; kill $writer; wait $writer 2>/dev/null; "
+              "echo \"exit=$status left=$(ls | grep '^SapRfc\\.ini\\.')\""};
+}
+
+// Standard output that cannot take the document: a full disk, or a pipe
+// whose reader has gone. Exit code 2 (not a signal), and Dev_Rfc.Trc, which
+// a delivered document would have deleted, is kept.
+std::vector<E2eCase> LostDocumentCases() {
+  const std::string status = "; echo \"exit=$?\"";
+  E2eCase base = {.args = {"PRD"},
+                  .files = Plus(PrdFiles(), {WorkFile("Dev_Rfc.Trc", "an earlier trace\n")}),
+                  .out = "exit=2\n",
+                  .after = {ExpectContent(Base::kWork, "Dev_Rfc.Trc", "an earlier trace\n")},
+                  .timeout = kAtOnce};
+  E2eCase full = base;
+  full.name = "StandardOutputOnAFullDisk";
+  full.shell = "\"$@\" > /dev/full" + status;
+  // The FIFO's only reader is closed before the program starts, so its
+  // first write meets a pipe without reader.
+  E2eCase closed = base;
+  closed.name = "StandardOutputIntoAClosedPipe";
+  closed.shell = "mkfifo pipe; exec 4<>pipe 5>pipe 4<&-; rm pipe; \"$@\" >&5" + status;
+  E2eCase global = closed;
+  global.name = "GlobalRunIntoAClosedPipe";
+  global.args = {"X", "ITEM=CPU-Usage"};
+  global.files =
+      Plus(PrdFiles(), ProfileEverywhere("Beaconry.Prf", "# Gsng: CPU-Usage   PRD.P00#\n"));
+  global.after = {};
+  return {full, closed, global};
+}
+
+// Only a regular Dev_Rfc.Trc is deleted after a delivered document: a
+// folder of that name stays.
+E2eCase TraceFileFolder() {
+  return {.name = "FolderNamedLikeTheTraceFile",
+          .args = {"PRD"},
+          .files = Plus(PrdFiles(), {WorkDir("Dev_Rfc.Trc")}),
+          .out = XmlDocument(kPrdAll),
+          .after = {ExpectFolder(Base::kWork, "Dev_Rfc.Trc")}};
+}
+
+std::vector<E2eCase> SpecialCases() {
+  std::vector<E2eCase> cases = SpecialFileCases();
+  cases.push_back(GrowingDestinationFile());
+  for (E2eCase& c : LostDocumentCases()) cases.push_back(std::move(c));
+  cases.push_back(TraceFileFolder());
+  return cases;
+}
+
 class Limits : public ::testing::TestWithParam<E2eCase> {};
 TEST_P(Limits, Run) { RunCase(GetParam(), TargetRunnerConfig()); }
 
 std::string CaseName(const ::testing::TestParamInfo<E2eCase>& info) { return info.param.name; }
 
 INSTANTIATE_TEST_SUITE_P(Input, Limits, ::testing::ValuesIn(LimitCases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(SpecialFiles, Limits, ::testing::ValuesIn(SpecialCases()), CaseName);
 
 // A listing of 100,000 entries is walked to its end within the default time
 // limit: every 1,000th entry is PRD.P00 and measured, the

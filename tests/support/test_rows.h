@@ -1,6 +1,6 @@
 // Test helper: TOP_SINGLE rows laid out as the library delivers them.
-#ifndef QUILLMARK_COLLECT_TEST_ROWS_H_
-#define QUILLMARK_COLLECT_TEST_ROWS_H_
+#ifndef QUILLMARK_TESTS_SUPPORT_TEST_ROWS_H_
+#define QUILLMARK_TESTS_SUPPORT_TEST_ROWS_H_
 
 #include <cstdint>
 #include <cstring>
@@ -49,4 +49,4 @@ inline const unsigned char* Bytes(const std::string& row) {
 
 }  // namespace qm::testing_rows
 
-#endif  // QUILLMARK_COLLECT_TEST_ROWS_H_
+#endif  // QUILLMARK_TESTS_SUPPORT_TEST_ROWS_H_
