@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <utility>
 
@@ -15,7 +16,11 @@ using rfcsim::FieldSpec;
 using rfcsim::FieldType;
 using rfcsim::System;
 
+// The descriptions built so far, kept until reset. Threads may ask at once:
+// everything here is used under `mutex`; a description, once built, never
+// changes.
 struct Repository {
+  std::mutex mutex;
   std::map<std::pair<const System*, bool>, std::unique_ptr<FakeFunctionDesc>> functions;
   std::set<const void*> functionHandles;
   std::set<const void*> typeHandles;
@@ -149,6 +154,7 @@ const FakeFunctionDesc* DescribeFunction(const System& system, std::u16string_vi
   if (!top && !SameName(name, "GET_CPU_ALL")) return nullptr;
   if (top ? system.getTopSingleMissing : system.getCpuAllMissing) return nullptr;
   Repository& repository = TheRepository();
+  std::lock_guard<std::mutex> lock(repository.mutex);
   auto& slot = repository.functions[{&system, top}];
   if (slot == nullptr) {
     slot = Build(system, top);
@@ -159,14 +165,18 @@ const FakeFunctionDesc* DescribeFunction(const System& system, std::u16string_vi
 }
 
 const FakeFunctionDesc* FunctionDescOf(const void* handle) {
-  return TheRepository().functionHandles.count(handle) != 0
+  Repository& repository = TheRepository();
+  std::lock_guard<std::mutex> lock(repository.mutex);
+  return repository.functionHandles.count(handle) != 0
              ? static_cast<const FakeFunctionDesc*>(handle)
              : nullptr;
 }
 
 const FakeTypeDesc* TypeDescOf(const void* handle) {
-  return TheRepository().typeHandles.count(handle) != 0 ? static_cast<const FakeTypeDesc*>(handle)
-                                                        : nullptr;
+  Repository& repository = TheRepository();
+  std::lock_guard<std::mutex> lock(repository.mutex);
+  return repository.typeHandles.count(handle) != 0 ? static_cast<const FakeTypeDesc*>(handle)
+                                                   : nullptr;
 }
 
 void FillFieldDesc(const FakeFieldDesc& field, RFC_FIELD_DESC* out) {
@@ -193,6 +203,12 @@ void FillParameterDesc(const FakeParameterDesc& parameter, RFC_PARAMETER_DESC* o
   out->optional = parameter.direction == RFC_IMPORT ? 1 : 0;
 }
 
-void ForgetDescriptions() { TheRepository() = Repository{}; }
+void ForgetDescriptions() {
+  Repository& repository = TheRepository();
+  std::lock_guard<std::mutex> lock(repository.mutex);
+  repository.functions.clear();
+  repository.functionHandles.clear();
+  repository.typeHandles.clear();
+}
 
 }  // namespace nwrfcfake

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <string_view>
@@ -64,7 +65,10 @@ struct FakeFunction : Container {
   FakeTable table;
 };
 
+// The live handles. As in the SDK, threads may work at once, each on
+// connections and functions of its own: the sets are used under `mutex`.
 struct Registry {
+  std::mutex mutex;
   std::set<FakeConnection*> connections;
   std::set<FakeFunction*> functions;
   std::set<const void*> containers;  // the functions and their tables
@@ -75,12 +79,16 @@ Registry& Live() {
   return registry;
 }
 
+using RegistryLock = std::lock_guard<std::mutex>;
+
 FakeConnection* ConnectionOf(RFC_CONNECTION_HANDLE handle) {
   auto* connection = reinterpret_cast<FakeConnection*>(handle);
+  RegistryLock lock(Live().mutex);
   return Live().connections.count(connection) != 0 ? connection : nullptr;
 }
 
 Container* ContainerOf(DATA_CONTAINER_HANDLE handle) {
+  RegistryLock lock(Live().mutex);
   if (Live().containers.count(handle) == 0) return nullptr;
   return reinterpret_cast<Container*>(handle);
 }
@@ -293,6 +301,7 @@ FAKE_EXPORT RFC_CONNECTION_HANDLE NWRFC_CALL RfcOpenConnection(
   const System* system = OpenSystem(parameters, count, error);
   if (system == nullptr) return nullptr;
   auto* connection = new FakeConnection{system};
+  RegistryLock lock(Live().mutex);
   Live().connections.insert(connection);
   return reinterpret_cast<RFC_CONNECTION_HANDLE>(connection);
 }
@@ -301,7 +310,10 @@ FAKE_EXPORT RFC_RC NWRFC_CALL RfcCloseConnection(RFC_CONNECTION_HANDLE handle,
                                                  RFC_ERROR_INFO* error) {
   FakeConnection* connection = ConnectionOf(handle);
   if (connection == nullptr) return InvalidHandle(error);
-  Live().connections.erase(connection);
+  {
+    RegistryLock lock(Live().mutex);
+    Live().connections.erase(connection);
+  }
   delete connection;
   return Succeed(error);
 }
@@ -365,9 +377,12 @@ FAKE_EXPORT RFC_FUNCTION_HANDLE NWRFC_CALL RfcCreateFunction(RFC_FUNCTION_DESC_H
   function->table.isTable = true;
   function->table.type = &description->rowType;
   function->table.rows.rowLength = description->rowType.layout->rowLength;
-  Live().functions.insert(function);
-  Live().containers.insert(static_cast<Container*>(function));
-  Live().containers.insert(static_cast<Container*>(&function->table));
+  {
+    RegistryLock lock(Live().mutex);
+    Live().functions.insert(function);
+    Live().containers.insert(static_cast<Container*>(function));
+    Live().containers.insert(static_cast<Container*>(&function->table));
+  }
   Succeed(error);
   return reinterpret_cast<RFC_FUNCTION_HANDLE>(static_cast<Container*>(function));
 }
@@ -376,9 +391,12 @@ FAKE_EXPORT RFC_RC NWRFC_CALL RfcDestroyFunction(RFC_FUNCTION_HANDLE handle,
                                                  RFC_ERROR_INFO* error) {
   FakeFunction* function = FunctionOf(handle);
   if (function == nullptr) return InvalidHandle(error);
-  Live().functions.erase(function);
-  Live().containers.erase(static_cast<Container*>(function));
-  Live().containers.erase(static_cast<Container*>(&function->table));
+  {
+    RegistryLock lock(Live().mutex);
+    Live().functions.erase(function);
+    Live().containers.erase(static_cast<Container*>(function));
+    Live().containers.erase(static_cast<Container*>(&function->table));
+  }
   delete function;
   return Succeed(error);
 }
@@ -495,9 +513,14 @@ FAKE_EXPORT const SAP_UC* NWRFC_CALL RfcGetVersion(unsigned* major, unsigned* mi
 // Not an SDK function: forgets the landscape, the descriptions and every
 // handle, so that a test's next call reads RFCSIM_LANDSCAPE again.
 FAKE_EXPORT void NwRfcFakeReset() {
-  for (FakeConnection* connection : Live().connections) delete connection;
-  for (FakeFunction* function : Live().functions) delete function;
-  Live() = Registry{};
+  {
+    RegistryLock lock(Live().mutex);
+    for (FakeConnection* connection : Live().connections) delete connection;
+    for (FakeFunction* function : Live().functions) delete function;
+    Live().connections.clear();
+    Live().functions.clear();
+    Live().containers.clear();
+  }
   ForgetDescriptions();
   rfcsim::ResetForTests();
 }

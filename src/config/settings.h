@@ -21,7 +21,7 @@ inline constexpr unsigned long kDefaultTimeoutSeconds = 50;
 // A global run measures up to this many systems at once ("Parallel=", 1 to
 // kMaxParallel), and gives up a system not finished this many seconds after
 // it was taken ("SystemTimeout=", 0: never).
-inline constexpr unsigned kDefaultParallel = 1;
+inline constexpr unsigned kDefaultParallel = 8;
 inline constexpr unsigned kMaxParallel = 64;
 inline constexpr unsigned long kDefaultSystemTimeoutSeconds = 20;
 

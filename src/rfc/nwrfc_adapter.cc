@@ -16,7 +16,7 @@ void AdapterEnvironment(RfcEnvironmentRecord* environment) {
 }
 
 void AdapterLastError(RfcErrorInfo* info) {
-  if (info != nullptr) *info = State().lastError;
+  if (info != nullptr) *info = nwrfc::LastError();
 }
 
 const RfcLibrary kAdapterRecord = {
@@ -76,9 +76,16 @@ const RfcLibrary* NwRfcAdapterLibrary(const NwRfcApi& api) {
 }
 
 void ResetNwRfcAdapterForTests() {
-  NwRfcApi api = State().api;
-  State() = nwrfc::AdapterState{};
-  State().api = api;
+  nwrfc::AdapterState& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  state.handler = nullptr;
+  state.connections.clear();
+  state.nextHandle = 1;
+  state.tables.clear();
+  state.structures.clear();
+  state.nextType = 1;
+  nwrfc::LastError() = RfcErrorInfo{};
+  nwrfc::SetExceptionText("");
 }
 
 }  // namespace qm

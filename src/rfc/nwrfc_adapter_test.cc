@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "rfc/row_structures.h"
@@ -89,9 +91,9 @@ class NwRfcAdapterTest : public ::testing::Test {
   // Opens by options record: host and system number, logon data.
   static RfcHandle Open(const RfcLibrary& library, const char* host, int sysnr,
                         const char* user = "MONITOR     ", const char* password = "secret    ") {
-    static std::string h, c, u, p, l, d;
-    static RfcServerRecord server;
-    static RfcOptionsRecord options;
+    thread_local std::string h, c, u, p, l, d;
+    thread_local RfcServerRecord server;
+    thread_local RfcOptionsRecord options;
     h = host;
     c = "100";
     u = user;
@@ -628,6 +630,51 @@ TEST_F(NwRfcAdapterTest, OversizedSapRfcIniIsNotRead) {
 }
 
 // The adapter's own tables, and calls on connections that are not open.
+// Threads at once, each on a connection of its own, as the workers of a
+// global run: every thread gets its own system's rows, and its own
+// exception text and last error, however the calls interleave.
+TEST_F(NwRfcAdapterTest, ThreadsWorkOnConnectionsOfTheirOwn) {
+  WriteFileBytes("land.ini",
+                 "[A]\nhost = a\nsysnr = 1\ntop = synthetic 50\n"
+                 "[B]\nhost = b\nsysnr = 2\ntop = synthetic 37\n"
+                 "[X]\nhost = x\nsysnr = 3\nGET_TOP_SINGLE = exception FIRST_KEY\n"
+                 "[Y]\nhost = y\nsysnr = 4\nGET_TOP_SINGLE = system_exception SECOND_KEY\n");
+  const RfcLibrary& library = *library_;
+  const std::vector<unsigned char> rowsOfA = Call(library, Open(library, "a", 1), true).rows;
+  const std::vector<unsigned char> rowsOfB = Call(library, Open(library, "b", 2), true).rows;
+  ASSERT_FALSE(rowsOfA.empty());
+  ASSERT_NE(rowsOfA, rowsOfB);
+
+  struct Worker {
+    const char* host;
+    int sysnr;
+    const std::vector<unsigned char>* rows;  // null: the call fails
+    const char* key;
+  };
+  const Worker workers[] = {{"a", 1, &rowsOfA, ""},
+                            {"b", 2, &rowsOfB, ""},
+                            {"x", 3, nullptr, "FIRST_KEY"},
+                            {"y", 4, nullptr, "SECOND_KEY"}};
+  std::vector<std::thread> threads;
+  std::atomic<int> wrong{0};
+  for (int copy = 0; copy < 8; ++copy) {
+    const Worker& w = workers[copy % 4];
+    threads.emplace_back([&library, &wrong, w] {
+      for (int round = 0; round < 300; ++round) {
+        RfcHandle handle = Open(library, w.host, w.sysnr);
+        CallResult got = Call(library, handle, true);
+        bool own = w.rows != nullptr ? got.result == 0 && got.rows == *w.rows
+                                     : got.result != 0 && got.exception == w.key &&
+                                           std::string(LastError(library).key) == w.key;
+        if (!own) ++wrong;
+        library.RfcClose(handle);
+      }
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(wrong, 0);
+}
+
 TEST_F(NwRfcAdapterTest, TablesAndBadHandles) {
   EXPECT_EQ(library_->ItCreate("T", 0, 0, 0), nullptr);
   RfcTableHandle table = library_->ItCreate("T", 4, 0, 0);

@@ -41,8 +41,8 @@ int FailCall(const SdkError& error, char** exception) {
   SetLastError(error.key, error.message);
   if (result == kRfcFailure) AppendTrace(error.message);
   if (result == kRfcException || result == kRfcSysException) {
-    State().exceptionText = error.key;
-    if (exception != nullptr) *exception = State().exceptionText.data();
+    SetExceptionText(error.key);
+    if (exception != nullptr) *exception = ExceptionText();
   }
   return result;
 }
@@ -111,8 +111,8 @@ bool ReceiveTables(RFC_FUNCTION_DESC_HANDLE description, RFC_FUNCTION_HANDLE fun
     Table* target = FindTable(t->table);
     if (target == nullptr) continue;
     std::string_view name = RecordName(t->name, t->nameLength);
-    auto structure = state.structures.find(t->type);
-    if (structure == state.structures.end()) {
+    const Structure* structure = FindStructure(t->type);
+    if (structure == nullptr) {
       failure->problem = "no structure installed for " + std::string(name);
       return false;
     }
@@ -129,7 +129,7 @@ bool ReceiveTables(RFC_FUNCTION_DESC_HANDLE description, RFC_FUNCTION_HANDLE fun
       failure->sdk = ErrorOf(info);
       return false;
     }
-    if (!CopyRows(structure->second, parameter.typeDescHandle, sdkTable, target, failure)) {
+    if (!CopyRows(*structure, parameter.typeDescHandle, sdkTable, target, failure)) {
       return false;
     }
   }

@@ -244,6 +244,7 @@ struct SdkParameters {
 
 RfcHandle AddConnection(RFC_CONNECTION_HANDLE sdk, const SdkError* logonFault) {
   nwrfc::AdapterState& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
   RfcHandle handle = state.nextHandle++;
   nwrfc::Connection& connection = state.connections[handle];
   connection.sdk = sdk;
@@ -258,7 +259,7 @@ RfcHandle AddConnection(RFC_CONNECTION_HANDLE sdk, const SdkError* logonFault) {
 RfcHandle FailOpen(std::string_view key, std::string_view message, RfcErrorInfo* error) {
   nwrfc::AppendTrace(message);
   nwrfc::SetLastError(key, message);
-  if (error != nullptr) *error = State().lastError;
+  if (error != nullptr) *error = nwrfc::LastError();
   return 0;
 }
 
@@ -371,9 +372,10 @@ RfcHandle AdapterOpenEx(const char* connect, RfcErrorInfo* errorInfo) {
 }
 
 Connection* FindConnection(RfcHandle handle) {
-  auto& connections = State().connections;
-  auto found = connections.find(handle);
-  return found != connections.end() ? &found->second : nullptr;
+  AdapterState& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  auto found = state.connections.find(handle);
+  return found != state.connections.end() ? &found->second : nullptr;
 }
 
 void AdapterClose(RfcHandle handle) {
@@ -383,7 +385,9 @@ void AdapterClose(RfcHandle handle) {
     RFC_ERROR_INFO ignored{};
     State().api.RfcCloseConnection(connection->sdk, &ignored);
   }
-  State().connections.erase(handle);
+  AdapterState& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  state.connections.erase(handle);
 }
 
 }  // namespace nwrfc

@@ -14,13 +14,27 @@ AdapterState& State() {
   return state;
 }
 
+namespace {
+
+// Per thread and without destructors, so no thread's end has work to do.
+thread_local RfcErrorInfo lastError{};
+thread_local char exceptionText[129] = {};
+
+}  // namespace
+
+RfcErrorInfo& LastError() { return lastError; }
+
+char* ExceptionText() { return exceptionText; }
+
+void SetExceptionText(std::string_view key) { CopyCut(exceptionText, sizeof exceptionText, key); }
+
 SdkError ErrorOf(const RFC_ERROR_INFO& info) {
   return SdkError{info.code, Utf16ToLatin1(FieldText(info.key)),
                   Utf16ToLatin1(FieldText(info.message))};
 }
 
 void SetLastError(std::string_view key, std::string_view message) {
-  RfcErrorInfo& info = State().lastError;
+  RfcErrorInfo& info = LastError();
   info = RfcErrorInfo{};
   CopyCut(info.key, sizeof info.key, key);
   CopyCut(info.status, sizeof info.status, "FAILURE");

@@ -5,8 +5,10 @@
 #ifndef QUILLMARK_RFC_NWRFC_STATE_H_
 #define QUILLMARK_RFC_NWRFC_STATE_H_
 
+#include <atomic>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,20 +63,34 @@ struct Connection {
   std::vector<SentValue> sent;
 };
 
+// What the adapter keeps for the whole process. Several threads use the
+// adapter at once, each on connections of its own: the maps are looked up
+// and changed under `mutex`; what a lookup hands out (a connection, a table,
+// a structure) stays where it is until its owner deletes it, and only the
+// thread that owns a connection or table uses it. `api` is set before any
+// thread starts.
 struct AdapterState {
   NwRfcApi api;
-  RfcErrorHandler handler = nullptr;
+  std::atomic<RfcErrorHandler> handler{nullptr};
+  std::mutex mutex;
   std::map<RfcHandle, Connection> connections;
   RfcHandle nextHandle = 1;
   std::map<const void*, std::unique_ptr<Table>> tables;
   std::map<RfcTypeHandle, Structure> structures;
   RfcTypeHandle nextType = 1;
-  RfcErrorInfo lastError{};
-  std::string exceptionText;
 };
 
 // The one state of the process.
 AdapterState& State();
+
+// The calling thread's last error (RfcLastError takes no handle, so each
+// thread sees its own).
+RfcErrorInfo& LastError();
+
+// The calling thread's last exception key, valid until that thread's next
+// exception; at most 128 characters, as the SDK's key.
+char* ExceptionText();
+void SetExceptionText(std::string_view key);
 
 // The SDK's error record as 8-bit texts.
 SdkError ErrorOf(const RFC_ERROR_INFO& info);

@@ -35,6 +35,7 @@ int AdapterInstallStructure(const char* name, const RfcTypeElement* elements, un
     structure.fields.push_back(std::move(field));
   }
   AdapterState& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
   *handle = state.nextType++;
   state.structures[*handle] = std::move(structure);
   return 0;
@@ -52,14 +53,24 @@ RfcTableHandle AdapterItCreate(const char* name, unsigned rowLength, unsigned oc
   auto table = std::make_unique<Table>();
   table->rowLength = rowLength;
   void* handle = table.get();
-  State().tables[handle] = std::move(table);
+  AdapterState& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  state.tables[handle] = std::move(table);
   return handle;
 }
 
 Table* FindTable(const void* handle) {
-  auto& tables = State().tables;
-  auto found = tables.find(handle);
-  return found != tables.end() ? found->second.get() : nullptr;
+  AdapterState& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  auto found = state.tables.find(handle);
+  return found != state.tables.end() ? found->second.get() : nullptr;
+}
+
+const Structure* FindStructure(RfcTypeHandle handle) {
+  AdapterState& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  auto found = state.structures.find(handle);
+  return found != state.structures.end() ? &found->second : nullptr;
 }
 
 unsigned AdapterItFill(RfcTableHandle handle) {
@@ -77,7 +88,10 @@ void* AdapterItGetLine(RfcTableHandle handle, unsigned line) {
 }
 
 int AdapterItDelete(RfcTableHandle handle) {
-  if (State().tables.erase(handle) == 0) {
+  AdapterState& state = State();
+  std::unique_lock<std::mutex> lock(state.mutex);
+  if (state.tables.erase(handle) == 0) {
+    lock.unlock();
     SetLastError("ItDelete", "no such table");
     return 1;
   }

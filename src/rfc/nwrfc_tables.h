@@ -27,6 +27,9 @@ int AdapterItDelete(RfcTableHandle handle);
 // The table behind a handle, or null.
 Table* FindTable(const void* handle);
 
+// The row structure installed under a handle, or null.
+const Structure* FindStructure(RfcTypeHandle handle);
+
 }  // namespace qm::nwrfc
 
 #endif  // QUILLMARK_RFC_NWRFC_TABLES_H_
