@@ -71,6 +71,7 @@ struct AdapterState {
   RfcTypeHandle nextType = 1;
   RfcErrorInfo lastError{};
   std::string exceptionText;
+  std::string versionText;  // what RfcVersion handed out last
 };
 
 // The one state of the process.
