@@ -355,8 +355,7 @@ int RunSetupCheck(const std::vector<std::string>& args, Console& console) {
   CheckReport report;
   report.Section(std::string(kProgramName) + "-check " + kProgramVersion);
   ProgramSettings settings = ReadSettingsFile();
-  report.Info(std::string("caller: ") + OutputModeName(settings.outputMode) +
-              " (Quillmark.ini in the working directory)");
+  report.Info(std::string("caller: ") + OutputModeName(settings.outputMode));
   CheckedLibrary checked = CheckLibrary(settings.rfcLibrary, &report);
 
   RunSettings run;

@@ -21,6 +21,7 @@
 #include <regex>
 #include <set>
 #include <sstream>
+#include <string_view>
 
 #include "e2e_harness.h"
 #include "test_files.h"
@@ -48,6 +49,18 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
     text.replace(at, from.size(), to);
   }
   return text;
+}
+
+// `text` as a regular expression that matches exactly it.
+std::string RegexLiteral(const std::string& text) {
+  std::string escaped;
+  for (char c : text) {
+    if (std::string_view("\\^$.|?*+()[]{}").find(c) != std::string_view::npos) {
+      escaped.push_back('\\');
+    }
+    escaped.push_back(c);
+  }
+  return escaped;
 }
 
 // "{root}" and "{work}" as the program names those folders, then the bytes
@@ -295,6 +308,7 @@ RunnerConfig NativeRunnerConfig() {
   RunnerConfig config;
   config.program = {{}, QUILLMARK_EXE};
   config.passwd = {{}, QUILLMARK_PASSWD_EXE};
+  config.check = {{}, QUILLMARK_CHECK_EXE};
   config.scratch = fs::temp_directory_path();
   config.rfcLibrary = "standin";
   if (const char* library = std::getenv("QUILLMARK_E2E_RFCLIBRARY")) config.rfcLibrary = library;
@@ -484,6 +498,10 @@ void RunCase(const E2eCase& original, const RunnerConfig& given) {
   if (!original.defaultLibrary && !config.rfcLibrary.empty()) {
     c.files = WithRfcLibrary(c.files, config.rfcLibrary);
   }
+  if (c.program == Program::kCheck) {
+    c.out = ReplaceAll(c.out, "{library}", config.rfcLibrary);
+    c.outMatches = ReplaceAll(c.outMatches, "{library}", RegexLiteral(config.rfcLibrary));
+  }
   SCOPED_TRACE("case " + c.name);
   CaseFolder folder(config.scratch);
   auto resolve = [&](Base base, const std::string& path) {
@@ -517,8 +535,10 @@ void RunCase(const E2eCase& original, const RunnerConfig& given) {
   };
   Snapshot rootBefore = rootSnapshot();
 
-  std::vector<std::string> argv = config.program.prefix;
-  argv.push_back(config.program.path);
+  const Command& command = c.program == Program::kCheck ? config.check : config.program;
+  ASSERT_FALSE(command.path.empty()) << "the runner names no executable for this case";
+  std::vector<std::string> argv = command.prefix;
+  argv.push_back(command.path);
   for (const std::string& a : c.args) argv.push_back(ExpandFolders(a, folder, config));
   std::vector<std::pair<std::string, std::string>> extra = config.env;
   if (config.setQuillmarkRoot) extra.emplace_back("QUILLMARK_ROOT", folder.root().string());
