@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <iterator>
 
 #include "collect/collect.h"
 #include "collect/readings.h"
@@ -51,9 +52,10 @@ struct FunctionUnderCheck {
   unsigned count;
 };
 
-const FunctionUnderCheck kCpuAll = {"GET_CPU_ALL", "TF_CPU_ALL", "CPU_ALL", kCpuAllElements, 13};
+const FunctionUnderCheck kCpuAll = {"GET_CPU_ALL", "TF_CPU_ALL", "CPU_ALL", kCpuAllElements,
+                                    std::size(kCpuAllElements)};
 const FunctionUnderCheck kTopSingle = {"GET_TOP_SINGLE", "TF_TOP_SINGLE", "TOP_SINGLE",
-                                       kTopSingleElements, 11};
+                                       kTopSingleElements, std::size(kTopSingleElements)};
 
 // The library's last error: its message, or its key when it has none.
 std::string LastErrorText(const RfcLibrary& library) {
