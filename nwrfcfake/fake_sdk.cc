@@ -365,6 +365,25 @@ FAKE_EXPORT RFC_RC NWRFC_CALL RfcGetFieldDescByName(RFC_TYPE_DESC_HANDLE handle,
   return Succeed(error);
 }
 
+FAKE_EXPORT RFC_RC NWRFC_CALL RfcGetFieldCount(RFC_TYPE_DESC_HANDLE handle, unsigned* count,
+                                               RFC_ERROR_INFO* error) {
+  const FakeTypeDesc* type = TypeDescOf(handle);
+  if (type == nullptr || count == nullptr) return InvalidHandle(error);
+  *count = static_cast<unsigned>(type->fields.size());
+  return Succeed(error);
+}
+
+FAKE_EXPORT RFC_RC NWRFC_CALL RfcGetFieldDescByIndex(RFC_TYPE_DESC_HANDLE handle, unsigned index,
+                                                     RFC_FIELD_DESC* field, RFC_ERROR_INFO* error) {
+  const FakeTypeDesc* type = TypeDescOf(handle);
+  if (type == nullptr || field == nullptr) return InvalidHandle(error);
+  if (index >= type->fields.size()) {
+    return InvalidParameter(error, "field index " + std::to_string(index) + " out of range");
+  }
+  FillFieldDesc(type->fields[index], field);
+  return Succeed(error);
+}
+
 FAKE_EXPORT RFC_FUNCTION_HANDLE NWRFC_CALL RfcCreateFunction(RFC_FUNCTION_DESC_HANDLE handle,
                                                              RFC_ERROR_INFO* error) {
   const FakeFunctionDesc* description = FunctionDescOf(handle);
@@ -534,6 +553,8 @@ static_assert(
     std::is_same_v<decltype(&RfcGetParameterDescByName), RfcGetParameterDescByNameFunction>);
 static_assert(std::is_same_v<decltype(&RfcGetFieldDescByName), RfcGetFieldDescByNameFunction>);
 static_assert(std::is_same_v<decltype(&RfcGetInt8), RfcGetInt8Function>);
+static_assert(std::is_same_v<decltype(&RfcGetFieldCount), RfcGetFieldCountFunction>);
+static_assert(std::is_same_v<decltype(&RfcGetFieldDescByIndex), RfcGetFieldDescByIndexFunction>);
 static_assert(std::is_same_v<decltype(&RfcGetFloat), RfcGetFloatFunction>);
 static_assert(std::is_same_v<decltype(&RfcGetString), RfcGetStringFunction>);
 static_assert(std::is_same_v<decltype(&RfcGetNum), RfcGetNumFunction>);

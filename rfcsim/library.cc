@@ -46,6 +46,7 @@ extern "C" const RfcLibrary* RfcSimLibrary(void) {
       .RfcLastError = rfcsim::SimRfcLastError,
       .RfcClose = rfcsim::SimRfcClose,
       .RfcOnIniRead = rfcsim::SimRfcOnIniRead,
+      .RfcVersion = nullptr,  // the stand-in has no version of its own
   };
   return &library;
 }

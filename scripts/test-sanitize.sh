@@ -18,6 +18,9 @@ export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:exitcode=86:strict_string_ch
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:exitcode=87:log_path=$reports/ubsan"
 export LSAN_OPTIONS="exitcode=88"
 
+# Time limits of the end-to-end cases stretched for the slower build.
+export QUILLMARK_E2E_TIME_SCALE=3
+
 status=0
 ctest --test-dir "$build" --output-on-failure -j2 || status=$?
 if compgen -G "$reports/*" >/dev/null; then

@@ -18,6 +18,9 @@ chmod 1777 "$reports"
 # A distinct exit code, so a report never passes for an expected exit code.
 export TSAN_OPTIONS="halt_on_error=1:exitcode=89:second_deadlock_stack=1:log_path=$reports/tsan"
 
+# Time limits of the end-to-end cases stretched for the slower build.
+export QUILLMARK_E2E_TIME_SCALE=3
+
 status=0
 ctest --test-dir "$build" --output-on-failure -j2 \
   -R 'GlobalRun|TimeLimit|ThreadsTest|Threads.*OfTheirOwn|Workers|SameOutput|LongListing|Watchdog|TimeoutEndingFor' || status=$?

@@ -100,12 +100,15 @@ std::string RemoteFailureText(int result, const std::string& exceptionText) {
 }
 
 StepOutcome RemoteFailure(int result, const std::string& exceptionText) {
-  return StepOutcome{
-      StepResult::kRemoteFailure, result, RemoteFailureText(result, exceptionText), {}};
+  return StepOutcome{StepResult::kRemoteFailure,
+                     result,
+                     RemoteFailureText(result, exceptionText),
+                     exceptionText,
+                     {}};
 }
 
 StepOutcome LibraryFailure(const char* operation) {
-  return StepOutcome{StepResult::kLibraryFailure, 0, {}, operation};
+  return StepOutcome{StepResult::kLibraryFailure, 0, {}, {}, operation};
 }
 
 // Workers of a global run share the structure handles: one installs, the

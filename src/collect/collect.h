@@ -31,6 +31,9 @@ struct StepOutcome {
   int rfcResult = 0;
   // kRemoteFailure: "Error 1014: RFC-Failure raised !" and the like.
   std::string errorText;
+  // kRemoteFailure with an exception (codes 2 and 3): the library's
+  // exception text, at most 255 characters.
+  std::string exceptionText;
   // kLibraryFailure: the operation text of the RFC error report
   // ("RfcInstallStructure", "ItCreate TF_CPU_ALL", "ItGetLine TF_TOP_SINGLE",
   // "ItDelete TF_CPU_ALL", ...). The step made no library call after it.

@@ -269,18 +269,20 @@ TEST_F(CollectTest, RemoteFailuresAppendTheirErrorText) {
     int receiveResult;
     const char* exception;
     std::string text;
+    std::string exceptionText;  // kept apart for the setup check
   } cases[] = {
-      {0, 1, nullptr, "Error 1014: RFC-Failure raised !"},
-      {0, 2, "ABC", "Error 1012: Exception.: ABC"},
-      {0, 2, nullptr, "Error 1012: Exception.: "},
-      {0, 2, longName.c_str(), "Error 1012: Exception.: " + longName.substr(0, 255)},
-      {0, 3, "SYSTEM_FAILURE", "Error 1013: Sys-Exception raised !"},
-      {0, 4, nullptr, "Error 1015: Other Failure raised !"},
-      {0, -1, nullptr, "Error 1015: Other Failure raised !"},
-      {1, 0, nullptr, "Error 1014: RFC-Failure raised !"},
-      {2, 0, "NOT_RECEIVED", "Error 1012: Exception.: "},
-      {3, 0, nullptr, "Error 1013: Sys-Exception raised !"},
-      {9, 0, nullptr, "Error 1015: Other Failure raised !"},
+      {0, 1, nullptr, "Error 1014: RFC-Failure raised !", ""},
+      {0, 2, "ABC", "Error 1012: Exception.: ABC", "ABC"},
+      {0, 2, nullptr, "Error 1012: Exception.: ", ""},
+      {0, 2, longName.c_str(), "Error 1012: Exception.: " + longName.substr(0, 255),
+       longName.substr(0, 255)},
+      {0, 3, "SYSTEM_FAILURE", "Error 1013: Sys-Exception raised !", "SYSTEM_FAILURE"},
+      {0, 4, nullptr, "Error 1015: Other Failure raised !", ""},
+      {0, -1, nullptr, "Error 1015: Other Failure raised !", ""},
+      {1, 0, nullptr, "Error 1014: RFC-Failure raised !", ""},
+      {2, 0, "NOT_RECEIVED", "Error 1012: Exception.: ", ""},
+      {3, 0, nullptr, "Error 1013: Sys-Exception raised !", ""},
+      {9, 0, nullptr, "Error 1015: Other Failure raised !", ""},
   };
   for (bool topSingle : {false, true}) {
     for (const Case& c : cases) {
@@ -296,6 +298,7 @@ TEST_F(CollectTest, RemoteFailuresAppendTheirErrorText) {
       EXPECT_EQ(outcome.result, StepResult::kRemoteFailure) << label;
       EXPECT_EQ(outcome.rfcResult, expected) << label;
       EXPECT_EQ(outcome.errorText, c.text) << label;
+      EXPECT_EQ(outcome.exceptionText, c.exceptionText) << label;
       EXPECT_FALSE(top.rowsComplete) << label;
       EXPECT_EQ(callLog.calls.back(), "ItDelete") << label;
       bool received = std::count(callLog.calls.begin(), callLog.calls.end(), "RfcReceive 7") > 0;

@@ -72,6 +72,7 @@ const RfcLibrary kFailingRecord = {
     FailingLastError,
     FailingClose,
     nullptr,  // RfcOnIniRead: no open ever reads SapRfc.ini
+    nullptr,  // RfcVersion: there is no library to ask
 };
 
 }  // namespace
@@ -110,13 +111,16 @@ bool LoadNwRfcLibrary(const std::string& path, const RfcLibrary** library, std::
   return true;
 }
 
-const RfcLibrary* ChooseRfcLibrary(const std::string& setting) {
-  std::string path = setting;
-  if (setting.empty()) {
-    path = kNwRfcLibraryName;
-  } else if (EqualsIgnoringCase(setting, kStandInSetting)) {
-    path = ExecutableDirectory() + kStandInLibraryFile;
+std::string RfcLibraryPath(const std::string& setting) {
+  if (setting.empty()) return kNwRfcLibraryName;
+  if (EqualsIgnoringCase(setting, kStandInSetting)) {
+    return ExecutableDirectory() + kStandInLibraryFile;
   }
+  return setting;
+}
+
+const RfcLibrary* ChooseRfcLibrary(const std::string& setting) {
+  std::string path = RfcLibraryPath(setting);
   // Nothing stands in for a library that cannot be used: a run never
   // reports simulated figures unless it was told to.
   const RfcLibrary* library = nullptr;

@@ -31,6 +31,10 @@ inline constexpr const char kStandInLibraryFile[] = "librfcsim.so";
 // itself: `const RfcLibrary* RfcLibraryRecord(void)`.
 inline constexpr const char kRecordEntryPoint[] = "RfcLibraryRecord";
 
+// The file the RfcLibrary setting names: the stand-in's library beside the
+// executable for "standin", kNwRfcLibraryName when empty, else the setting.
+std::string RfcLibraryPath(const std::string& setting);
+
 // The library for the RfcLibrary setting: "standin" gives the stand-in's
 // library beside the executable; a path gives the library loaded from it;
 // empty gives the SDK by kNwRfcLibraryName through the platform's search,

@@ -5,11 +5,15 @@
 #include "rfc/nwrfc_logon.h"
 #include "rfc/nwrfc_state.h"
 #include "rfc/nwrfc_tables.h"
+#include "rfc/nwrfc_texts.h"
 
 namespace qm {
 namespace {
 
 using nwrfc::State;
+
+// The SDK's version text is read up to this many characters.
+constexpr std::size_t kLongestVersionText = 256;
 
 void AdapterEnvironment(RfcEnvironmentRecord* environment) {
   State().handler = environment != nullptr ? environment->errorHandler : nullptr;
@@ -17,6 +21,30 @@ void AdapterEnvironment(RfcEnvironmentRecord* environment) {
 
 void AdapterLastError(RfcErrorInfo* info) {
   if (info != nullptr) *info = nwrfc::LastError();
+}
+
+// The SDK's version: RfcGetVersion's numbers and its text in 8 bits.
+const char* AdapterVersion(unsigned* major, unsigned* minor, unsigned* patchLevel) {
+  unsigned numbers[3] = {0, 0, 0};
+  const SAP_UC* text = nullptr;
+  if (State().api.RfcGetVersion != nullptr) {
+    text = State().api.RfcGetVersion(&numbers[0], &numbers[1], &numbers[2]);
+  }
+  if (major != nullptr) *major = numbers[0];
+  if (minor != nullptr) *minor = numbers[1];
+  if (patchLevel != nullptr) *patchLevel = numbers[2];
+  std::u16string_view wide;
+  if (text != nullptr) {
+    std::size_t length = 0;
+    while (length < kLongestVersionText && text[length] != 0) ++length;
+    wide = std::u16string_view(text, length);
+  }
+  // The SDK's version never changes: the text is kept once, so the text
+  // handed out stays valid for every thread.
+  nwrfc::AdapterState& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  if (state.versionText.empty()) state.versionText = Utf16ToLatin1(wide);
+  return state.versionText.c_str();
 }
 
 const RfcLibrary kAdapterRecord = {
@@ -32,7 +60,8 @@ const RfcLibrary kAdapterRecord = {
     nwrfc::AdapterItDelete,
     AdapterLastError,
     nwrfc::AdapterClose,
-    nullptr,
+    nwrfc::AdapterOnIniRead,
+    AdapterVersion,
 };
 
 template <typename Function>
@@ -66,6 +95,8 @@ bool FindNwRfcApi(SharedLibrary library, NwRfcApi* api, std::string* missing) {
   all &= Find(library, "RfcGetFloat", &api->RfcGetFloat, &first);
   all &= Find(library, "RfcGetString", &api->RfcGetString, &first);
   all &= Find(library, "RfcGetNum", &api->RfcGetNum, &first);
+  all &= Find(library, "RfcGetFieldCount", &api->RfcGetFieldCount, &first);
+  all &= Find(library, "RfcGetFieldDescByIndex", &api->RfcGetFieldDescByIndex, &first);
   if (missing != nullptr) *missing = first;
   return all;
 }
@@ -84,6 +115,7 @@ void ResetNwRfcAdapterForTests() {
   state.tables.clear();
   state.structures.clear();
   state.nextType = 1;
+  state.versionText.clear();
   nwrfc::LastError() = RfcErrorInfo{};
   nwrfc::SetExceptionText("");
 }

@@ -36,6 +36,8 @@ struct NwRfcApi {
   RfcGetFloatFunction RfcGetFloat = nullptr;
   RfcGetStringFunction RfcGetString = nullptr;
   RfcGetNumFunction RfcGetNum = nullptr;
+  RfcGetFieldCountFunction RfcGetFieldCount = nullptr;
+  RfcGetFieldDescByIndexFunction RfcGetFieldDescByIndex = nullptr;
 };
 
 // Finds every function of NwRfcApi in a loaded library; false with

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "rfc/nwrfc_probe.h"
 #include "rfc/row_structures.h"
 #include "rfcsim.h"
 #include "state.h"
@@ -693,6 +694,74 @@ TEST_F(NwRfcAdapterTest, TablesAndBadHandles) {
   library_->RfcClose(42);
   library_->RfcClose(0);
   EXPECT_FALSE(fs::exists("Dev_Rfc.Trc"));
+}
+
+// ---------------------------------------------------------------------------
+// What the setup check asks beyond the classic operations.
+
+// The row type as the system describes it, in its order: retyped fields
+// with their SDK types, a missing field left out; a call is answered.
+TEST_F(NwRfcAdapterTest, ProbeReadsTheRowTypeAsTheSystemDescribesIt) {
+  WriteFileBytes("land.ini",
+                 "[S]\nhost = s\nsysnr = 0\ntop = synthetic 2\n"
+                 "field_types = TOP_SINGLE-RES_SIZE:INT8 TOP_SINGLE-CPU_TIME:BCD(10,2)\n"
+                 "missing_fields = TOP_SINGLE-PRIORITY\n");
+  FunctionProbe probe = ProbeFunction(Open(*library_, "s", 0), "GET_TOP_SINGLE", "TF_TOP_SINGLE");
+  EXPECT_EQ(probe.description, RemoteAnswer::kOk);
+  EXPECT_EQ(probe.call, RemoteAnswer::kOk) << probe.callError;
+  ASSERT_TRUE(probe.tableDescribed) << probe.tableError;
+  std::vector<std::string> names;
+  for (const DescribedField& field : probe.fields) names.push_back(field.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"TYPE", "SUBTYPE", "SERIALNR", "PROC_ID", "USERNAME",
+                                             "COMMAND", "CPU_UTIL", "CPU_TIME", "RES_SIZE",
+                                             "PRIV_PAGES"}));
+  EXPECT_EQ(probe.fields[4].type, RFCTYPE_CHAR);
+  EXPECT_EQ(probe.fields[4].length, 12u);
+  EXPECT_EQ(probe.fields[7].type, RFCTYPE_BCD);
+  EXPECT_EQ(probe.fields[7].length, 10u);
+  EXPECT_EQ(probe.fields[7].decimals, 2u);
+  EXPECT_EQ(probe.fields[8].type, RFCTYPE_INT8);
+}
+
+// A missing function module, a refused call, a logon fault: each told
+// apart, the password in none of the texts.
+TEST_F(NwRfcAdapterTest, ProbeTellsWhyAFunctionCannotBeUsed) {
+  WriteFileBytes("land.ini",
+                 "[GONE]\nhost = gone\nsysnr = 0\nGET_CPU_ALL = missing\n"
+                 "[DENIED]\nhost = denied\nsysnr = 0\n"
+                 "GET_CPU_ALL = system_exception RFC_NO_AUTHORITY\n"
+                 "[LOCKED]\nhost = locked\nsysnr = 0\nlogon = MONITOR secret\n");
+  FunctionProbe gone = ProbeFunction(Open(*library_, "gone", 0), "GET_CPU_ALL", "TF_CPU_ALL");
+  EXPECT_EQ(gone.description, RemoteAnswer::kNotFound);
+  EXPECT_EQ(gone.descriptionError.rfind("FU_NOT_FOUND: ", 0), 0u) << gone.descriptionError;
+
+  FunctionProbe denied = ProbeFunction(Open(*library_, "denied", 0), "GET_CPU_ALL", "TF_CPU_ALL");
+  EXPECT_EQ(denied.description, RemoteAnswer::kOk);
+  EXPECT_TRUE(denied.tableDescribed);
+  EXPECT_EQ(denied.call, RemoteAnswer::kNotAuthorised);
+  EXPECT_EQ(denied.callError, "RFC_NO_AUTHORITY");
+
+  RfcHandle locked = Open(*library_, "locked", 0, "MONITOR     ", "wrong     ");
+  const std::string fault = "RFC_LOGON_FAILURE: Name or password is incorrect (repeat logon)";
+  EXPECT_EQ(AdapterLogonFault(locked), fault);
+  EXPECT_EQ(AdapterLogonFault(Open(*library_, "gone", 0)), "");
+  FunctionProbe refused = ProbeFunction(locked, "GET_CPU_ALL", "TF_CPU_ALL");
+  EXPECT_EQ(refused.description, RemoteAnswer::kFailed);
+  EXPECT_EQ(refused.descriptionError, fault);
+  EXPECT_EQ(ProbeFunction(999, "GET_CPU_ALL", "TF_CPU_ALL").description, RemoteAnswer::kFailed);
+}
+
+// The adapter tells the SDK's version; the record is known as the
+// adapter's, another is not.
+TEST_F(NwRfcAdapterTest, VersionAndRecord) {
+  LibraryVersion version = VersionOf(*library_);
+  EXPECT_TRUE(version.told);
+  EXPECT_EQ(version.text, "Quillmark test double of the NetWeaver RFC SDK 7.50");
+  EXPECT_EQ(version.major, 7500u);
+  EXPECT_EQ(version.patchLevel, 0u);
+  EXPECT_TRUE(IsNwRfcAdapter(library_));
+  EXPECT_FALSE(IsNwRfcAdapter(RfcSimLibrary()));
+  EXPECT_FALSE(VersionOf(*RfcSimLibrary()).told);
 }
 
 }  // namespace

@@ -222,6 +222,13 @@ typedef RFC_RC(NWRFC_CALL* RfcGetParameterDescByNameFunction)(RFC_FUNCTION_DESC_
 typedef RFC_RC(NWRFC_CALL* RfcGetFieldDescByNameFunction)(RFC_TYPE_DESC_HANDLE type,
                                                           const SAP_UC* name, RFC_FIELD_DESC* field,
                                                           RFC_ERROR_INFO* error);
+/* The number of fields of a structure or row type, and the description of
+ * field `index` (from 0) in the order the system lists them. */
+typedef RFC_RC(NWRFC_CALL* RfcGetFieldCountFunction)(RFC_TYPE_DESC_HANDLE type, unsigned* count,
+                                                     RFC_ERROR_INFO* error);
+typedef RFC_RC(NWRFC_CALL* RfcGetFieldDescByIndexFunction)(RFC_TYPE_DESC_HANDLE type,
+                                                           unsigned index, RFC_FIELD_DESC* field,
+                                                           RFC_ERROR_INFO* error);
 typedef RFC_RC(NWRFC_CALL* RfcGetInt8Function)(DATA_CONTAINER_HANDLE container, const SAP_UC* name,
                                                RFC_INT8* value, RFC_ERROR_INFO* error);
 typedef RFC_RC(NWRFC_CALL* RfcGetFloatFunction)(DATA_CONTAINER_HANDLE container, const SAP_UC* name,

@@ -14,25 +14,6 @@ constexpr unsigned kLongestString = 1u << 20;
 constexpr std::u16string_view kReadingFields[] = {u"USERNAME", u"COMMAND",  u"CPU_UTIL",
                                                   u"CPU_TIME", u"RES_SIZE", u"PRIV_PAGES"};
 
-bool IsReadableType(RFCTYPE type) {
-  switch (type) {
-    case RFCTYPE_INT1:
-    case RFCTYPE_INT2:
-    case RFCTYPE_INT:
-    case RFCTYPE_INT8:
-    case RFCTYPE_FLOAT:
-    case RFCTYPE_BCD:
-    case RFCTYPE_DECF16:
-    case RFCTYPE_DECF34:
-    case RFCTYPE_NUM:
-    case RFCTYPE_CHAR:
-    case RFCTYPE_STRING:
-      return true;
-    default:
-      return false;
-  }
-}
-
 std::string SdkMessage(const RFC_ERROR_INFO& info) {
   std::string message = Utf16ToLatin1(FieldText(info.message));
   return message.empty() ? Utf16ToLatin1(FieldText(info.key)) : message;
@@ -78,6 +59,25 @@ bool ReadFixed(Getter getter, DATA_CONTAINER_HANDLE container, const std::u16str
 }
 
 }  // namespace
+
+bool IsReadableType(RFCTYPE type) {
+  switch (type) {
+    case RFCTYPE_INT1:
+    case RFCTYPE_INT2:
+    case RFCTYPE_INT:
+    case RFCTYPE_INT8:
+    case RFCTYPE_FLOAT:
+    case RFCTYPE_BCD:
+    case RFCTYPE_DECF16:
+    case RFCTYPE_DECF34:
+    case RFCTYPE_NUM:
+    case RFCTYPE_CHAR:
+    case RFCTYPE_STRING:
+      return true;
+    default:
+      return false;
+  }
+}
 
 bool IsReadingField(std::string_view structure, std::u16string_view field) {
   if (structure != "TOP_SINGLE") return false;

@@ -28,6 +28,10 @@ struct SdkField {
 // are never left 0 or blank when the system's value cannot be delivered.
 bool IsReadingField(std::string_view structure, std::u16string_view field);
 
+// True for the types the adapter reads: the integer types, FLOAT, BCD,
+// DECF16, DECF34, NUM, CHAR and STRING.
+bool IsReadableType(RFCTYPE type);
+
 // Reads the value of field `name` of `container` with the SDK function for
 // its type. False with *problem ("cannot be read: <SDK message>") when the
 // SDK refuses or the type is not one the adapter reads.

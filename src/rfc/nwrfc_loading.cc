@@ -54,6 +54,8 @@ const std::vector<std::string>& SdkCompanionPatterns() {
   return patterns;
 }
 
+const char* CompanionSearchVariable() { return kSearchVariable; }
+
 bool IsSdkFileName(std::string_view path) {
   return SameFileName(path.substr(FileNameStart(path)), kSdkFileName);
 }
@@ -64,37 +66,44 @@ std::string FolderOfPath(std::string_view path) {
   return std::string(path.substr(0, start));
 }
 
+std::vector<CompanionLocation> LocateCompanions(const std::string& sdkFolder,
+                                                const std::vector<std::string>& searchFolders) {
+  std::vector<CompanionLocation> locations;
+  for (const std::string& pattern : SdkCompanionPatterns()) {
+    CompanionLocation location{pattern, FindFileByPattern(sdkFolder, pattern), true};
+    for (std::size_t i = 0; location.file.empty() && i < searchFolders.size(); ++i) {
+      location.file = FindFileByPattern(searchFolders[i], pattern);
+      location.besideSdk = false;
+    }
+    locations.push_back(std::move(location));
+  }
+  return locations;
+}
+
 std::vector<std::string> MissingCompanions(const std::string& sdkFolder,
                                            const std::vector<std::string>& searchFolders,
                                            std::vector<std::string>* inSdkFolder) {
   std::vector<std::string> missing;
-  for (const std::string& pattern : SdkCompanionPatterns()) {
-    std::string beside = FindFileByPattern(sdkFolder, pattern);
-    if (!beside.empty()) {
-      inSdkFolder->push_back(beside);
-      continue;
+  for (const CompanionLocation& location : LocateCompanions(sdkFolder, searchFolders)) {
+    if (location.file.empty()) {
+      missing.push_back(location.pattern);
+    } else if (location.besideSdk) {
+      inSdkFolder->push_back(location.file);
     }
-    bool found = false;
-    for (const std::string& folder : searchFolders) {
-      if (!FindFileByPattern(folder, pattern).empty()) {
-        found = true;
-        break;
-      }
-    }
-    if (!found) missing.push_back(pattern);
   }
   return missing;
 }
 
+std::string SdkFileOf(const std::string& path) {
+  return FileNameStart(path) == 0 ? LocateLibrary(path) : path;
+}
+
 SharedLibrary LoadNwRfcSdk(const std::string& path, std::string* reason) {
   if (!IsSdkFileName(path)) return LoadSharedLibrary(path, reason);
-  std::string file = path;
-  if (FileNameStart(path) == 0) {
-    // A bare name: where the platform's search would find it. Found
-    // nowhere so, the search itself reports it.
-    file = LocateLibrary(path);
-    if (file.empty()) return LoadSharedLibrary(path, reason);
-  }
+  // A bare name: where the platform's search would find it. Found nowhere
+  // so, the search itself reports it.
+  std::string file = SdkFileOf(path);
+  if (file.empty()) return LoadSharedLibrary(path, reason);
   std::string folder = FolderOfPath(file);
   std::vector<std::string> inSdkFolder;
   std::vector<std::string> missing =

@@ -20,12 +20,28 @@ namespace qm {
 // libicuuc*, libicui18n* and libsapucum.so.
 const std::vector<std::string>& SdkCompanionPatterns();
 
+// The environment variable whose folders are searched for the companions:
+// PATH on Windows, LD_LIBRARY_PATH elsewhere.
+const char* CompanionSearchVariable();
+
 // True when the file name of `path` is the SDK's own: sapnwrfc.dll on
 // Windows (any letter case), libsapnwrfc.so elsewhere.
 bool IsSdkFileName(std::string_view path);
 
 // The folder part of a native path ("." for a bare file name).
 std::string FolderOfPath(std::string_view path);
+
+// Where one companion was found.
+struct CompanionLocation {
+  std::string pattern;     // as in SdkCompanionPatterns
+  std::string file;        // the native path found; empty: found nowhere
+  bool besideSdk = false;  // in the SDK's folder, not a search folder
+};
+
+// Each companion in the order of SdkCompanionPatterns: the first matching
+// file in `sdkFolder`, else in the first of `searchFolders` that has one.
+std::vector<CompanionLocation> LocateCompanions(const std::string& sdkFolder,
+                                                const std::vector<std::string>& searchFolders);
 
 // Where each companion lies: `sdkFolder` first, then `searchFolders`.
 // Fills *inSdkFolder with the paths of those found in the SDK's folder (in
@@ -34,6 +50,10 @@ std::string FolderOfPath(std::string_view path);
 std::vector<std::string> MissingCompanions(const std::string& sdkFolder,
                                            const std::vector<std::string>& searchFolders,
                                            std::vector<std::string>* inSdkFolder);
+
+// The SDK file that loading `path` takes: the path itself, or for a bare
+// file name where the platform's search finds it (empty when nowhere).
+std::string SdkFileOf(const std::string& path);
 
 // Loads the SDK from `path` (native, or a bare file name). A file of the
 // SDK's own name is first checked for its companions (in its folder or a

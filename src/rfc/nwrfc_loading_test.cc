@@ -94,6 +94,18 @@ TEST_F(NwRfcLoadingTest, MissingCompanionsAreNamed) {
   SetVariable("LD_LIBRARY_PATH", "/nonexistent::" + Path("other"));
   EXPECT_EQ(LoadNwRfcSdk(Path("sdk/libsapnwrfc.so"), &reason), nullptr);
   EXPECT_EQ(reason, "libicui18n*, libsapucum.so not found beside it or in LD_LIBRARY_PATH");
+
+  // Where each was found, as the setup check shows it.
+  std::vector<CompanionLocation> found =
+      LocateCompanions(Path("sdk"), {"/nonexistent", Path("other")});
+  ASSERT_EQ(found.size(), 4u);
+  EXPECT_EQ(found[0].file, Path("sdk/libicudata.so.50"));
+  EXPECT_TRUE(found[0].besideSdk);
+  EXPECT_EQ(found[1].file, Path("other/libicuuc.so.50"));
+  EXPECT_FALSE(found[1].besideSdk);
+  EXPECT_EQ(found[2].file, "");
+  EXPECT_EQ(found[3].pattern, "libsapucum.so");
+  EXPECT_EQ(found[3].file, "");
 }
 
 // With every companion there, those beside the SDK are loaded first (a

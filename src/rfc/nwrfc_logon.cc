@@ -358,11 +358,33 @@ RfcHandle AdapterOpen(RfcOptionsRecord* options) {
   return FailOpen(error.key, error.message, nullptr);
 }
 
+namespace {
+
+// Per thread: each worker opens on a thread of its own.
+thread_local RfcIniReadNotice iniReadNotice = nullptr;
+thread_local void* iniReadContext = nullptr;
+
+// Tells the program, once, that SapRfc.ini has been read: it may release
+// its lock on the file before this thread waits for a system.
+void NotifyIniRead() {
+  RfcIniReadNotice notice = iniReadNotice;
+  iniReadNotice = nullptr;
+  if (notice != nullptr) notice(iniReadContext);
+}
+
+}  // namespace
+
+void AdapterOnIniRead(RfcIniReadNotice notice, void* context) {
+  iniReadNotice = notice;
+  iniReadContext = context;
+}
+
 RfcHandle AdapterOpenEx(const char* connect, RfcErrorInfo* errorInfo) {
   ConnectionParameters parameters;
   std::string ini, problem;
-  if (!ReadSapRfcIniBytes(&ini, &problem) ||
-      !ConnectStringParameters(TextOrEmpty(connect), ini, &parameters, &problem)) {
+  bool read = ReadSapRfcIniBytes(&ini, &problem);
+  NotifyIniRead();
+  if (!read || !ConnectStringParameters(TextOrEmpty(connect), ini, &parameters, &problem)) {
     return FailOpen("RfcOpenEx", problem, errorInfo);
   }
   SdkError error;

@@ -53,6 +53,10 @@ RfcHandle AdapterOpen(RfcOptionsRecord* options);
 // RfcOpenEx: opens with the connect string and SapRfc.ini's entry; 0 on any
 // failure, *errorInfo filled.
 RfcHandle AdapterOpenEx(const char* connect, RfcErrorInfo* errorInfo);
+
+// The calling thread's notice for its next RfcOpenEx: called once the open
+// has read SapRfc.ini, before it connects; null clears it.
+void AdapterOnIniRead(RfcIniReadNotice notice, void* context);
 // RfcClose: closes the SDK connection and forgets the handle.
 void AdapterClose(RfcHandle handle);
 

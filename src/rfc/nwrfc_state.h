@@ -78,6 +78,7 @@ struct AdapterState {
   std::map<const void*, std::unique_ptr<Table>> tables;
   std::map<RfcTypeHandle, Structure> structures;
   RfcTypeHandle nextType = 1;
+  std::string versionText;  // what RfcVersion handed out last, under `mutex`
 };
 
 // The one state of the process.

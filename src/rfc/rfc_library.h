@@ -142,6 +142,11 @@ typedef struct RfcLibrary {
    * returns. Also the record's members added later may be null, so a record
    * written for this header without them still works. */
   void (*RfcOnIniRead)(RfcIniReadNotice notice, void* context);
+  /* The library's version: its text (owned by the library, valid until the
+   * next call), and its major and minor version and patch level as far as
+   * the library numbers them (0 otherwise); each pointer may be null. May be
+   * null: the library tells no version. */
+  const char* (*RfcVersion)(unsigned* major, unsigned* minor, unsigned* patchLevel);
 } RfcLibrary;
 
 #ifdef __cplusplus

@@ -24,6 +24,7 @@
 #include <regex>
 #include <set>
 #include <sstream>
+#include <string_view>
 
 #include "test_files.h"
 
@@ -50,6 +51,27 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
     text.replace(at, from.size(), to);
   }
   return text;
+}
+
+// A case's time limit is about the program, not the build: a sanitizer
+// build runs several times slower, so its stages set
+// QUILLMARK_E2E_TIME_SCALE to stretch every limit by that factor.
+std::chrono::milliseconds SlowBuildScaled(std::chrono::milliseconds limit) {
+  const char* scale = std::getenv("QUILLMARK_E2E_TIME_SCALE");
+  int factor = scale != nullptr ? std::atoi(scale) : 1;
+  return factor > 1 ? limit * factor : limit;
+}
+
+// `text` as a regular expression that matches exactly it.
+std::string RegexLiteral(const std::string& text) {
+  std::string escaped;
+  for (char c : text) {
+    if (std::string_view("\\^$.|?*+()[]{}").find(c) != std::string_view::npos) {
+      escaped.push_back('\\');
+    }
+    escaped.push_back(c);
+  }
+  return escaped;
 }
 
 // "{root}" and "{work}" as the program names those folders, then the bytes
@@ -308,6 +330,7 @@ RunnerConfig NativeRunnerConfig() {
   RunnerConfig config;
   config.program = {{}, QUILLMARK_EXE};
   config.passwd = {{}, QUILLMARK_PASSWD_EXE};
+  config.check = {{}, QUILLMARK_CHECK_EXE};
   config.scratch = fs::temp_directory_path();
   config.rfcLibrary = "standin";
   if (const char* library = std::getenv("QUILLMARK_E2E_RFCLIBRARY")) config.rfcLibrary = library;
@@ -497,6 +520,10 @@ void RunCase(const E2eCase& original, const RunnerConfig& given) {
   if (!original.defaultLibrary && !config.rfcLibrary.empty()) {
     c.files = WithRfcLibrary(c.files, config.rfcLibrary);
   }
+  if (c.program == Program::kCheck) {
+    c.out = ReplaceAll(c.out, "{library}", config.rfcLibrary);
+    c.outMatches = ReplaceAll(c.outMatches, "{library}", RegexLiteral(config.rfcLibrary));
+  }
   SCOPED_TRACE("case " + c.name);
   CaseFolder folder(config.scratch);
   auto resolve = [&](Base base, const std::string& path) {
@@ -537,8 +564,10 @@ void RunCase(const E2eCase& original, const RunnerConfig& given) {
 
   std::vector<std::string> argv;
   if (!c.shell.empty()) argv = {"bash", "-c", c.shell, "bash"};
-  argv.insert(argv.end(), config.program.prefix.begin(), config.program.prefix.end());
-  argv.push_back(config.program.path);
+  const Command& command = c.program == Program::kCheck ? config.check : config.program;
+  ASSERT_FALSE(command.path.empty()) << "the runner names no executable for this case";
+  argv.insert(argv.end(), command.prefix.begin(), command.prefix.end());
+  argv.push_back(command.path);
   for (const std::string& a : c.args) argv.push_back(ExpandFolders(a, folder, config));
   std::vector<std::pair<std::string, std::string>> extra = config.env;
   if (config.setQuillmarkRoot) extra.emplace_back("QUILLMARK_ROOT", folder.root().string());
@@ -546,7 +575,7 @@ void RunCase(const E2eCase& original, const RunnerConfig& given) {
     extra.emplace_back(name, ExpandFolders(value, folder, config));
   }
 
-  auto timeout = c.timeout.count() > 0 ? c.timeout : config.timeout;
+  auto timeout = SlowBuildScaled(c.timeout.count() > 0 ? c.timeout : config.timeout);
   ProcessResult r = RunProcess(argv, folder.work(), ControlledEnvironment(extra), timeout);
 
   ASSERT_FALSE(r.timedOut) << "killed after " << timeout.count() << " ms; output so far:\n"

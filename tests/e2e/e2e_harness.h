@@ -121,6 +121,10 @@ std::string MaskTimesOfDay(std::string text);
 // Windows paths as they are.
 enum class Build { kAny, kNative, kWindows };
 
+// The executable a case runs: the sensor, or the setup check
+// (quillmark-check) with the same arguments.
+enum class Program { kSensor, kCheck };
+
 struct E2eCase {
   std::string name = {};               // test name: letters, digits, "_"
   std::vector<std::string> args = {};  // after the program name; "{root}"
@@ -155,6 +159,10 @@ struct E2eCase {
   // about where its standard output goes. What the script prints is the
   // output compared.
   std::string shell = {};
+  // The executable it runs. For kCheck, "{library}" in `out` and
+  // `outMatches` stands for the runner's RFC library as Quillmark.ini
+  // names it.
+  Program program = Program::kSensor;
 };
 
 // The case marked standInOnly.
@@ -185,6 +193,7 @@ struct Command {
 struct RunnerConfig {
   Command program;   // the sensor
   Command passwd;    // the password tool
+  Command check;     // the setup check
   fs::path scratch;  // parent of the case folders
   // Added to every run's environment, e.g. WINEPREFIX and WINEDEBUG.
   std::vector<std::pair<std::string, std::string>> env;
@@ -221,13 +230,15 @@ struct RunnerConfig {
   std::string rfcLibrary;
 };
 
-// The native build: QUILLMARK_EXE and QUILLMARK_PASSWD_EXE, case folders in
+// The native build: QUILLMARK_EXE, QUILLMARK_PASSWD_EXE and
+// QUILLMARK_CHECK_EXE, case folders in
 // the system's temporary folder; rfcLibrary from QUILLMARK_E2E_RFCLIBRARY,
 // else "standin".
 RunnerConfig NativeRunnerConfig();
 
-// Quillmark.exe and Quillmark-passwd.exe (QUILLMARK_E2E_EXE,
-// QUILLMARK_E2E_PASSWD) under "wine" in a Wine prefix made once per test
+// Quillmark.exe, Quillmark-passwd.exe and Quillmark-check.exe
+// (QUILLMARK_E2E_EXE, QUILLMARK_E2E_PASSWD, and QUILLMARK_E2E_CHECK or else
+// Quillmark-check.exe beside Quillmark.exe) under "wine" in a Wine prefix made once per test
 // program in the temporary folder (or the existing QUILLMARK_E2E_WINEPREFIX),
 // removed at its end. Case folders lie in the prefix's drive_c, so the
 // current drive is C:; root-relative files lie on the prefix's drives, a

@@ -137,8 +137,7 @@ std::vector<E2eCase> SameOutputCases() {
                        .args = {"X", banner ? "ITEM=CPU-Usage #" : "ITEM=CPU-Usage"},
                        .files = ListingFiles(kListing, Settings(mode, parallel)),
                        .out = ListingOutput(mode, banner),
-                       .timeout = std::chrono::milliseconds(20000),
-                       .standInOnly = true});
+                       .timeout = std::chrono::milliseconds(20000)});
     }
   }
   // Quenrik's CH=2 counts channels in listing order: SY2's value, though SY2
@@ -148,8 +147,7 @@ std::vector<E2eCase> SameOutputCases() {
                      .args = {"X", "ITEM=CPU-Usage,CH=2"},
                      .files = ListingFiles(kListing, Settings("Quenrik", parallel)),
                      .out = "\n* SapRfc.Ini.......: SY2<\n20\n\n",
-                     .timeout = std::chrono::milliseconds(20000),
-                     .standInOnly = true});
+                     .timeout = std::chrono::milliseconds(20000)});
   }
   return cases;
 }
@@ -209,8 +207,7 @@ TEST(Workers, DeadSystemsCostOnlyThemselves) {
            .args = {"X", "ITEM=CPU-Usage"},
            .files = ManySystemFiles(),
            .out = ManySystemsOutput(),
-           .timeout = std::chrono::milliseconds(30000),
-           .standInOnly = true},
+           .timeout = std::chrono::milliseconds(30000)},
           TargetRunnerConfig());
 }
 

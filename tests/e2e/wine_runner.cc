@@ -188,6 +188,11 @@ RunnerConfig WineRunnerConfig() {
   config.build = Build::kWindows;
   config.program = {{"wine"}, ExecutableFrom("QUILLMARK_E2E_EXE").string()};
   config.passwd = {{"wine"}, ExecutableFrom("QUILLMARK_E2E_PASSWD").string()};
+  std::string check = EnvironmentValue("QUILLMARK_E2E_CHECK");
+  config.check = {
+      {"wine"},
+      check.empty() ? (fs::path(config.program.path).parent_path() / "Quillmark-check.exe").string()
+                    : fs::absolute(check).string()};
   config.scratch = top / "drive_c" / "qm-e2e";
   std::error_code ignored;
   fs::create_directories(config.scratch, ignored);
