@@ -48,20 +48,13 @@ const char* AdapterVersion(unsigned* major, unsigned* minor, unsigned* patchLeve
 }
 
 const RfcLibrary kAdapterRecord = {
-    AdapterEnvironment,
-    nwrfc::AdapterOpen,
-    nwrfc::AdapterOpenEx,
-    nwrfc::AdapterInstallStructure,
-    nwrfc::AdapterItCreate,
-    nwrfc::AdapterCall,
-    nwrfc::AdapterReceive,
-    nwrfc::AdapterItFill,
-    nwrfc::AdapterItGetLine,
-    nwrfc::AdapterItDelete,
-    AdapterLastError,
-    nwrfc::AdapterClose,
-    nwrfc::AdapterOnIniRead,
-    AdapterVersion,
+    AdapterEnvironment,      nwrfc::AdapterOpen,
+    nwrfc::AdapterOpenEx,    nwrfc::AdapterInstallStructure,
+    nwrfc::AdapterItCreate,  nwrfc::AdapterCall,
+    nwrfc::AdapterReceive,   nwrfc::AdapterItFill,
+    nwrfc::AdapterItGetLine, nwrfc::AdapterItDelete,
+    AdapterLastError,        nwrfc::AdapterClose,
+    nwrfc::AdapterOnIniRead, AdapterVersion,
 };
 
 template <typename Function>
