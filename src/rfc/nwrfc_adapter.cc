@@ -48,13 +48,20 @@ const char* AdapterVersion(unsigned* major, unsigned* minor, unsigned* patchLeve
 }
 
 const RfcLibrary kAdapterRecord = {
-    AdapterEnvironment,      nwrfc::AdapterOpen,
-    nwrfc::AdapterOpenEx,    nwrfc::AdapterInstallStructure,
-    nwrfc::AdapterItCreate,  nwrfc::AdapterCall,
-    nwrfc::AdapterReceive,   nwrfc::AdapterItFill,
-    nwrfc::AdapterItGetLine, nwrfc::AdapterItDelete,
-    AdapterLastError,        nwrfc::AdapterClose,
-    nwrfc::AdapterOnIniRead, AdapterVersion,
+    .RfcEnvironment = AdapterEnvironment,
+    .RfcOpen = nwrfc::AdapterOpen,
+    .RfcOpenEx = nwrfc::AdapterOpenEx,
+    .RfcInstallStructure = nwrfc::AdapterInstallStructure,
+    .ItCreate = nwrfc::AdapterItCreate,
+    .RfcCall = nwrfc::AdapterCall,
+    .RfcReceive = nwrfc::AdapterReceive,
+    .ItFill = nwrfc::AdapterItFill,
+    .ItGetLine = nwrfc::AdapterItGetLine,
+    .ItDelete = nwrfc::AdapterItDelete,
+    .RfcLastError = AdapterLastError,
+    .RfcClose = nwrfc::AdapterClose,
+    .RfcOnIniRead = nwrfc::AdapterOnIniRead,
+    .RfcVersion = AdapterVersion,
 };
 
 template <typename Function>
