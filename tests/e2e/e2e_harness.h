@@ -105,6 +105,21 @@ std::string ErrorDocument(const std::string& text);
 // progress lines compare equal.
 std::string MaskTimesOfDay(std::string text);
 
+// What a measured duration reads as once masked.
+inline const std::string kMaskedDuration = "<t>";
+
+// Replaces the measured durations by kMaskedDuration, so they compare
+// equal: the value of the "Response Time" channel in every form (XML:
+// the value after the custom unit "TimeResponse"; Zephanor: the statistic
+// after a "(mSec)" message line; Quenrik: "N mSec"; plugin form: "=Nms;")
+// and the value of quillmark_response_time_seconds and
+// quillmark_run_seconds samples. A global run's item channel is found by
+// its unit, so it is masked under any label.
+std::string MaskDurations(std::string text);
+
+// Both masks: what the harness compares.
+std::string MaskVaryingFigures(const std::string& text);
+
 // ---------------------------------------------------------------------------
 // A case: one row of a table.
 
@@ -143,6 +158,9 @@ struct E2eCase {
   // field_types, snc, router, ...): it is skipped unless the runner names
   // an RFC library other than the stand-in.
   bool doubleOnly = false;
+  // When set: called with the standard output as printed (nothing masked),
+  // for checks beyond comparing it (a parser of the document's format).
+  std::function<void(const std::string& out)> checkOutput = {};
 };
 
 // The case marked standInOnly.
