@@ -429,8 +429,11 @@ INSTANTIATE_TEST_SUITE_P(Prometheus, SensorForms, ::testing::ValuesIn(Prometheus
 INSTANTIATE_TEST_SUITE_P(Failures, SensorForms, ::testing::ValuesIn(FailureCases()), CaseName);
 
 // Standard output that cannot take the document (a full disk): the plugin
-// form ends UNKNOWN, the Prometheus form with 2; the trace file stays.
+// form ends UNKNOWN, the Prometheus form with 2; the trace file stays. The
+// native build only: the shell that points standard output at /dev/full
+// starts the native program.
 TEST(SensorFormsUndelivered, ADocumentStandardOutputCannotTake) {
+  if (TargetRunnerConfig().build != Build::kNative) GTEST_SKIP() << "native build only";
   RunnerConfig config = NativeRunnerConfig();
   config.program.prefix = {"sh", "-c", "exec \"$0\" \"$@\" > /dev/full"};
   for (const auto& [form, exitCode] :
