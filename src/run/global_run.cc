@@ -123,12 +123,6 @@ bool GivenUp(const ListedSystem& system) {
   return system.abandoned;
 }
 
-// The number of a failure's message: "1011" for "Error 1011: ...".
-std::string ErrorNumber(const std::string& message) {
-  constexpr std::size_t kNumberAt = 6;  // after "Error "
-  return message.substr(kNumberAt, 4);
-}
-
 // Connects and measures one system whose profile is sound; the number of
 // its failure, empty when both collection steps succeeded (its item channel
 // is then kept).
@@ -149,7 +143,7 @@ std::string MeasureSystem(WorkerShared& shared, ListedSystem& listed, const Syst
   if (!GivenUp(listed)) {
     cpu = CollectCpuAll(rfc, connection);
     ReportLibraryFailure(cpu);
-    if (cpu.result == StepResult::kRemoteFailure) error = ErrorNumber(cpu.errorText);
+    if (cpu.result == StepResult::kRemoteFailure) error = PrometheusErrorCode(cpu.errorText);
   }
   if (cpu.result == StepResult::kOk && !GivenUp(listed)) {
     ProcessFilter filter = ProcessFilterOf(shared.parameters);
@@ -163,7 +157,7 @@ std::string MeasureSystem(WorkerShared& shared, ListedSystem& listed, const Syst
       KeepChannel(listed, ItemChannel(readings, shared.globalItem, itemLabel));
     }
     ReportLibraryFailure(top.step);
-    error = top.step.result == StepResult::kOk ? "" : ErrorNumber(top.step.errorText);
+    error = top.step.result == StepResult::kOk ? "" : PrometheusErrorCode(top.step.errorText);
   }
   rfc.library->RfcClose(connection);
   return error;
@@ -444,7 +438,7 @@ int RunGlobalListing(RunSettings& run, RfcAccess& rfc, Console& console, RunStat
     listed->itemLabel = itemLabel;
     if (systemFailed) {
       listed->finished = true;
-      listed->error = ErrorNumber(profileError);
+      listed->error = PrometheusErrorCode(profileError);
       scheduler.PrintFinished();
       continue;
     }

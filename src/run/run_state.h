@@ -35,8 +35,8 @@ struct ListedSystem {
   // The item channel, when the system was measured and the item names one.
   std::optional<Channel> channel;
   // Its destination and item label (the Prometheus form's labels), and the
-  // number of its failure ("1011", ..., "1016" when given up), empty while
-  // it has none.
+  // number of its failure as PrometheusErrorCode gives it ("1011", ...,
+  // "1016" when given up), empty while it has none.
   std::string destination;
   std::string itemLabel;
   std::string error;
