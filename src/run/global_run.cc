@@ -25,9 +25,6 @@ namespace {
 
 constexpr std::size_t kGlobalLineLimit = 199;
 
-// The failure of a system given up at its time limit.
-constexpr const char kGivenUpError[] = "1016";
-
 using Clock = std::chrono::steady_clock;
 using OutputHold = std::unique_lock<std::recursive_mutex>;
 
@@ -138,7 +135,7 @@ std::string MeasureSystem(WorkerShared& shared, ListedSystem& listed, const Syst
   if (connection == 0) return "1011";
   // A system given up while its open waited goes no further: only its
   // connection is closed.
-  std::string error = kGivenUpError;
+  std::string error = kTimeLimitError;
   StepOutcome cpu;
   if (!GivenUp(listed)) {
     cpu = CollectCpuAll(rfc, connection);
@@ -300,7 +297,7 @@ class Scheduler {
       listed->abandoned = true;
       listed->finished = true;
       listed->processed = false;
-      listed->error = kGivenUpError;
+      listed->error = kTimeLimitError;
       listed->channel.reset();
       // An abandoned worker's later report is dropped; one waiting for its
       // turn learns of it now.

@@ -6,9 +6,6 @@
 namespace qm {
 namespace {
 
-// The failure of a system the run gave up: its time was up.
-constexpr const char kTimedOutError[] = "1016";
-
 std::string StateLine(const ListedSystem& system, const char* shownState) {
   return "\n" + system.progressLine + " State=" + shownState + "\n";
 }
@@ -58,7 +55,7 @@ std::string UnfinishedSystemText(const ListedSystem& system, RunState& state) {
   failed.finished = true;
   failed.processed = false;
   failed.channel.reset();
-  failed.error = kTimedOutError;
+  failed.error = kTimeLimitError;
   return FinishedSystemText(failed, state);
 }
 

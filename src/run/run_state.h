@@ -52,6 +52,10 @@ struct ListedSystem {
   std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
 };
 
+// The failure's number of a system given up at its own or the run's time
+// limit (as Error 1016).
+inline constexpr char kTimeLimitError[] = "1016";
+
 // What the systems printed so far add to a global run's document in a form
 // printed whole at its end (plugin, Prometheus).
 struct HeldDocument {
