@@ -760,7 +760,7 @@ TEST(Harness, FailsAHungRunWithinItsTimeLimit) {
 
 TEST(Harness, FailsOnWrongOutputExitCodeAndChangesBelowTheRoot) {
   EXPECT_NONFATAL_FAILURE(RunCase(ExpectsLineCase(), ShellRunner("echo other")),
-                          "MaskTimesOfDay(r.out)");
+                          "MaskVaryingFigures(r.out)");
   EXPECT_NONFATAL_FAILURE(RunCase(ExpectsLineCase(), ShellRunner("echo expected; exit 2")),
                           "r.exitCode");
   EXPECT_NONFATAL_FAILURE(
