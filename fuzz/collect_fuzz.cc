@@ -8,8 +8,11 @@
 #include "collect/aggregation.h"
 #include "collect/readings.h"
 #include "config/parameters.h"
+#include "exposition_parser.h"
 #include "fuzz_targets.h"
 #include "output/document.h"
+#include "output/plugin_form.h"
+#include "output/prometheus_form.h"
 #include "rfc/row_structures.h"
 
 namespace qm::fuzz {
@@ -23,14 +26,37 @@ std::int64_t NotNegativeInt32(const unsigned char* row, std::size_t offset) {
 
 }  // namespace
 
+// What the plugin and Prometheus forms make of the readings: one status
+// line, a document a collector accepts.
+void RequireMonitoringForms(OutputMode mode, const OutputForm& form,
+                            const ProcessReadings& readings, const std::string& destination,
+                            const ProcessFilter& filter, const std::string* itemLabel) {
+  if (mode == OutputMode::kPlugin) {
+    std::string text =
+        RenderPluginDocument(form.thresholds, readings.message, readings.channels).text;
+    if (itemLabel != nullptr && !readings.channels.empty()) {
+      text = PluginStatusLine(PluginState::kOk, readings.message,
+                              PerformanceData(*itemLabel, readings.channels[0], form.thresholds));
+    }
+    Require(text.find('\n') == text.size() - 1, "the plugin form prints one line", text);
+    Require(text.find('|') == text.rfind('|'), "only the performance data follow a \"|\"", text);
+  } else if (mode == OutputMode::kPrometheus) {
+    std::string labels = PrometheusLabels(destination, FilterLabel(filter), itemLabel);
+    std::string document = RenderPrometheusDocument(labels, readings.channels, 1234);
+    test::Exposition parsed = test::ParseExposition(document);
+    Require(parsed.ok, "the Prometheus document is accepted", parsed.error + "\n" + document);
+  }
+}
+
 // Input: one byte for the output mode, one for the run (bit 0: global
-// mode), then up to line feeds the parameter text, the destination, the
-// item and the item label, then the rows (68 bytes each, the last one padded
-// with zeros).
+// mode; the other bits: the response time), then up to line feeds the
+// parameter text, the destination, the item and the item label, then the
+// rows (68 bytes each, the last one padded with zeros).
 void FuzzProcessRows(const std::uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);
   OutputMode mode = ModeFromByte(input.TakeByte());
-  bool globalMode = (input.TakeByte() & 1) != 0;
+  std::uint8_t runByte = input.TakeByte();
+  bool globalMode = (runByte & 1) != 0;
   Parameters parameters = ParseParameters(input.TakeUntil('\n'));
   std::string destination(input.TakeUntil('\n'));
   std::string globalItem(input.TakeUntil('\n'));
@@ -59,8 +85,11 @@ void FuzzProcessRows(const std::uint8_t* data, std::size_t size) {
   Require(!selection.anyFilter || totals.systemCpuUtilSum == 0,
           "with a filter no system sum is made");
 
-  ProcessReadings readings = MakeProcessReadings(totals, filter, destination);
+  ProcessReadings readings =
+      MakeProcessReadings(totals, filter, destination, ExtraChannelsOf(parameters, runByte >> 1));
   OutputForm form = MakeOutputForm(mode, parameters);
+  RequireMonitoringForms(mode, form, readings, destination, filter,
+                         globalMode ? &itemLabel : nullptr);
   ChannelCounter counter;
   if (globalMode) {
     std::optional<Channel> channel = ItemChannel(readings, globalItem, itemLabel);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "output/document.h"
 #include "xml_check.h"
@@ -56,10 +57,10 @@ void RequireErrorDocument(const std::string& text) {
 }
 
 OutputMode ModeFromByte(std::uint8_t byte) {
-  static constexpr OutputMode kModes[] = {OutputMode::kExeXml, OutputMode::kVelkira,
-                                          OutputMode::kZephanor, OutputMode::kQuenrik,
-                                          OutputMode::kHollent};
-  return kModes[byte % 5];
+  static constexpr OutputMode kModes[] = {
+      OutputMode::kExeXml,  OutputMode::kVelkira, OutputMode::kZephanor,  OutputMode::kQuenrik,
+      OutputMode::kHollent, OutputMode::kPlugin,  OutputMode::kPrometheus};
+  return kModes[byte % std::size(kModes)];
 }
 
 std::uint8_t FuzzInput::TakeByte() {

@@ -1,4 +1,5 @@
 // The command line as start-up reads it: arguments of any bytes but NUL.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,27 @@ void FuzzCommandLine(const std::uint8_t* data, std::size_t size) {
   ProcessFilter filter = ProcessFilterOf(parameters);
   RowSelection selection = MakeRowSelection(filter, "PRD");
   (void)selection;
+
+  // Thresholds: a sound range reads back the same from its text; a fault
+  // is named by Error 1031 or 1032, whose document is well-formed.
+  for (std::size_t i = 0; i < kReadingCount; ++i) {
+    for (const std::optional<Range>& range :
+         {parameters.thresholds.warning[i], parameters.thresholds.critical[i]}) {
+      if (!range) continue;
+      Require(!range->low || !range->high || *range->low <= *range->high, "a range is ordered",
+              range->text);
+      std::optional<Range> again = ParseRange(range->text);
+      Require(again && again->low == range->low && again->high == range->high &&
+                  again->inside == range->inside,
+              "a range reads back the same", range->text);
+    }
+  }
+  if (!parameters.error.empty()) {
+    Require(parameters.error.rfind("Error 1031: Invalid Threshold ", 0) == 0 ||
+                parameters.error.rfind("Error 1032: Invalid Extra-Channel ", 0) == 0,
+            "a faulty threshold or EXTRA= is Error 1031 or 1032", parameters.error);
+    RequireErrorDocument(parameters.error);
+  }
 
   SingleDisplayText(parameters.rawText);
   GlobalDisplayText(parameters.rawText);

@@ -220,6 +220,7 @@ void AddProcessRow(const unsigned char* row, const RowSelection& selection, Proc
     totals->systemCpuUtilSum += cpuUtil;
   }
   if (!RowMatchesFilter(row, selection)) return;
+  ++totals->matchedRows;
   totals->cpuUtilSum += cpuUtil;
   totals->cpuTimeSum +=
       NotNegative(ReadCpuTime(reinterpret_cast<const char*>(row + kCpuTime), kCpuTimeLength));

@@ -29,6 +29,8 @@ struct ProcessTotals {
   std::int64_t residentSizeSum = 0;
   std::int64_t privatePagesSum = 0;
   std::int64_t systemCpuUtilSum = 0;
+  // The rows that matched the filter (every row without one).
+  std::int64_t matchedRows = 0;
 };
 
 // One filter value prepared for the rows: a row text (upper-cased, trailing
@@ -69,7 +71,7 @@ bool RowMatchesFilter(const unsigned char* row, const RowSelection& selection);
 bool IsSystemRow(const unsigned char* row, const std::string& upperDestination);
 
 // Adds one TOP_SINGLE row (68 bytes) into the totals: a matching row into
-// the four sums, a system row (only without a filter) into the system sum;
+// the four sums and the row count, a system row (only without a filter) into the system sum;
 // negative figures count as 0.
 void AddProcessRow(const unsigned char* row, const RowSelection& selection, ProcessTotals* totals);
 

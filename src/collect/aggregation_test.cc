@@ -272,6 +272,7 @@ TEST(AddProcessRow, SumsMatchingRowsAndSystemRowsOnlyWithoutFilter) {
   EXPECT_EQ(all.residentSizeSum, 234500);
   EXPECT_EQ(all.privatePagesSum, 173100);
   EXPECT_EQ(all.systemCpuUtilSum, 1600);  // prdadm and the command prdcheck
+  EXPECT_EQ(all.matchedRows, 4);
 
   ProcessTotals sapadm = Sum("user=sapadm", "PRD", kRows);
   EXPECT_EQ(sapadm.cpuUtilSum, 250);
@@ -279,11 +280,13 @@ TEST(AddProcessRow, SumsMatchingRowsAndSystemRowsOnlyWithoutFilter) {
   EXPECT_EQ(sapadm.residentSizeSum, 30000);
   EXPECT_EQ(sapadm.privatePagesSum, 20000);
   EXPECT_EQ(sapadm.systemCpuUtilSum, 0);
+  EXPECT_EQ(sapadm.matchedRows, 1);
 
   ProcessTotals none = Sum("PROC=nothing", "PRD", kRows);
   EXPECT_EQ(none.cpuUtilSum + none.cpuTimeSum + none.residentSizeSum + none.privatePagesSum +
                 none.systemCpuUtilSum,
             0);
+  EXPECT_EQ(none.matchedRows, 0);
 }
 
 TEST(AddProcessRow, NegativeFiguresCountAsZero) {
@@ -294,6 +297,7 @@ TEST(AddProcessRow, NegativeFiguresCountAsZero) {
   EXPECT_EQ(totals.residentSizeSum, 20);
   EXPECT_EQ(totals.privatePagesSum, 30);
   EXPECT_EQ(totals.systemCpuUtilSum, 0);
+  EXPECT_EQ(totals.matchedRows, 2);  // a row of negative figures is still a process
 }
 
 TEST(AddProcessRow, SumsGoBeyondThirtyTwoBits) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace qm {
 namespace {
@@ -85,6 +86,65 @@ TEST(MakeProcessReadings, ReadingsBeyondThirtyTwoBitsAreShownWhole) {
   EXPECT_EQ(readings.channels[3].value, "10000000000");
 }
 
+// The opt-in channels follow the five: Processes without a unit, Response
+// Time in milliseconds; the message text does not change.
+TEST(MakeProcessReadings, AddsTheOptInChannelsAfterTheFive) {
+  ProcessTotals totals;
+  totals.matchedRows = 12;
+  struct Case {
+    ExtraChannels extras;
+    std::vector<std::string> names;
+  } cases[] = {
+      {{}, {}},
+      {{true, false, 250}, {"Processes"}},
+      {{false, true, 250}, {"Response Time"}},
+      {{true, true, 250}, {"Processes", "Response Time"}},
+  };
+  const std::string message = MakeProcessReadings(totals, ProcessFilter{}, "PRD").message;
+  for (const Case& c : cases) {
+    ProcessReadings readings = MakeProcessReadings(totals, ProcessFilter{}, "PRD", c.extras);
+    EXPECT_EQ(readings.message, message);
+    ASSERT_EQ(readings.channels.size(), 5 + c.names.size());
+    for (std::size_t i = 0; i < c.names.size(); ++i) {
+      const Channel& channel = readings.channels[5 + i];
+      if (c.names[i] == "Processes") {
+        ExpectChannel(channel, "Processes", "12", "");
+        EXPECT_EQ(channel.reading, Reading::kProcesses);
+        EXPECT_EQ(channel.amount, 12u);
+      } else {
+        ExpectChannel(channel, "Response Time", "250", "TimeResponse");
+        EXPECT_EQ(channel.reading, Reading::kResponseTime);
+      }
+    }
+  }
+  // Every channel knows its reading, so thresholds find it.
+  ProcessReadings all = MakeProcessReadings(totals, ProcessFilter{}, "PRD", {true, true, 1});
+  for (std::size_t i = 0; i < all.channels.size(); ++i) {
+    EXPECT_EQ(all.channels[i].reading, static_cast<Reading>(i)) << all.channels[i].name;
+  }
+}
+
+TEST(ExtraChannelsOf, EXTRAOrAThresholdSwitchesAChannelOn) {
+  struct Case {
+    const char* parameters;
+    bool processes;
+    bool responseTime;
+  } cases[] = {
+      {"", false, false},
+      {"EXTRA=PROCS", true, false},
+      {"EXTRA=RTIME", false, true},
+      {"CRIT.PROCS=1:", true, false},
+      {"WARN.RTIME=500 WARN.CPU=5", false, true},
+      {"EXTRA=FOO", false, false},
+  };
+  for (const Case& c : cases) {
+    ExtraChannels extras = ExtraChannelsOf(ParseParameters(c.parameters), 77);
+    EXPECT_EQ(extras.processes, c.processes) << c.parameters;
+    EXPECT_EQ(extras.responseTime, c.responseTime) << c.parameters;
+    EXPECT_EQ(extras.responseMillis, 77u);
+  }
+}
+
 TEST(ItemChannel, TakesTheChannelTheItemNamesUnderTheLabel) {
   ProcessTotals totals;
   totals.cpuUtilSum = 12345;
@@ -94,15 +154,36 @@ TEST(ItemChannel, TakesTheChannelTheItemNamesUnderTheLabel) {
     const char* item;
     const char* value;  // null: no channel
   } cases[] = {
-      {"SID-Usage", "42"},
-      {"CPU-Usage", "123"},
-      {"cpu-usage", nullptr},  // the item is compared with its letter case
-      {"Nothing", nullptr},
+      {"SID-Usage", "42"},    {"CPU-Usage", "123"},
+      {"cpu-usage", nullptr},                          // the item is compared with its letter case
+      {"Nothing", nullptr},   {"Processes", nullptr},  // only when asked for
   };
   for (const Case& c : cases) {
     std::optional<Channel> channel = ItemChannel(readings, c.item, "PRD sapprd");
     ASSERT_EQ(channel.has_value(), c.value != nullptr) << c.item;
     if (channel) ExpectChannel(*channel, "PRD sapprd", c.value, "PerCent");
+  }
+  // An opt-in channel as the item keeps its reading under the label.
+  ProcessReadings extra = MakeProcessReadings(totals, ProcessFilter{}, "PRD", {false, true, 31});
+  std::optional<Channel> response = ItemChannel(extra, "Response Time", "QAS");
+  ASSERT_TRUE(response.has_value());
+  ExpectChannel(*response, "QAS", "31", "TimeResponse");
+  EXPECT_EQ(response->reading, Reading::kResponseTime);
+  EXPECT_EQ(response->amount, 31u);
+}
+
+TEST(FilterLabel, IsTheFilterAsTheMessageShowsIt) {
+  struct Case {
+    const char* user;
+    const char* process;
+    const char* label;
+  } cases[] = {
+      {"", "", ""}, {"SAPADM", "", "SAPADM"}, {"", "DW*", "DW*"}, {"SAPADM", "DW*", "SAPADM/DW*"}};
+  for (const Case& c : cases) {
+    ProcessFilter filter;
+    filter.userFilter = c.user;
+    filter.processFilter = c.process;
+    EXPECT_EQ(FilterLabel(filter), c.label);
   }
 }
 

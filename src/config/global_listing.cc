@@ -69,12 +69,10 @@ void ApplyListingKeyType(const std::string& line, RunSettings* run) {
   if (Contains(line, ",Sid")) run->listingKeyType = ListingKeyType::kSid;
 }
 
-// The run's parameter text is the sensor text before ",Sensor=", with its
-// colons read as blanks.
-std::string RunParameterText(const std::string& sensorText) {
-  std::string text = sensorText.substr(0, sensorText.find(",Sensor="));
-  ColonsToBlanks(&text);
-  return text;
+// The run's parameters are the sensor text before ",Sensor=", its colons
+// read as blanks (but in threshold ranges).
+Parameters RunParameters(const std::string& sensorText) {
+  return ParseSensorParameters(std::string_view(sensorText).substr(0, sensorText.find(",Sensor=")));
 }
 
 // The key of the sensor's listing lines ("# GSNG: " and the padded word).
@@ -130,8 +128,7 @@ bool ReadSensorListing(LineReader& reader, RunSettings* run, bool* hasListing, s
       return false;
     }
     itemSource = sensorText;
-    Parameters sensor = ParseParameters(RunParameterText(sensorText));
-    run->parameters = sensor;
+    run->parameters = RunParameters(sensorText);
     ApplyListingKeyType(line, run);
     sensorSeen = true;
   }

@@ -14,6 +14,10 @@ const char* OutputModeName(OutputMode mode) {
       return "Quenrik";
     case OutputMode::kHollent:
       return "Hollent";
+    case OutputMode::kPlugin:
+      return "Plugin";
+    case OutputMode::kPrometheus:
+      return "Prometheus";
   }
   return "EXEXML";
 }
@@ -24,5 +28,9 @@ bool IsXmlForm(OutputMode mode) {
 }
 
 bool IsCallerProduct(OutputMode mode) { return mode != OutputMode::kExeXml; }
+
+bool IsWholeDocumentForm(OutputMode mode) {
+  return mode == OutputMode::kPlugin || mode == OutputMode::kPrometheus;
+}
 
 }  // namespace qm

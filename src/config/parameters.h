@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "config/thresholds.h"
+
 namespace qm {
 
 struct Parameters {
@@ -41,10 +43,29 @@ struct Parameters {
   // The first word of upperText (everything before its first blank): the
   // sensor a global-file run looks for.
   std::string sensorWord;
+  // "WARN.NAME=" and "CRIT.NAME=" (NAME one of CPU, SID, TIME, WSET, PRIV,
+  // PROCS, RTIME): a range per reading, the value up to the first blank or
+  // comma; each keyword's first occurrence counts.
+  Thresholds thresholds;
+  // "EXTRA=": PROCS, RTIME, or both joined by ":" in any order: the opt-in
+  // channels "Processes" and "Response Time".
+  bool extraProcesses = false;
+  bool extraResponseTime = false;
+  // The error message of the leftmost faulty threshold or EXTRA= value,
+  // quoting the keyword and its value as written: "Error 1031: Invalid
+  // Threshold WARN.CPU=1x found..." (also for a NAME none of the seven),
+  // "Error 1032: Invalid Extra-Channel EXTRA=PROC found...". Empty when every
+  // one is sound.
+  std::string error;
 };
 
 // Parses a parameter text by the one table of keywords and markers.
 Parameters ParseParameters(std::string_view rawText);
+
+// Parses the parameter text of a global file's sensor line (its text before
+// ",Sensor="): every colon is read as a blank, except in the values of the
+// thresholds and of "EXTRA=", whose ranges and lists need them.
+Parameters ParseSensorParameters(std::string_view sensorText);
 
 }  // namespace qm
 

@@ -87,5 +87,99 @@ TEST(ParseParameters, MarkersSensorWordAndTheUpperCasedCopy) {
   EXPECT_EQ(ParseParameters("user=\xE4x-1").upperText, "USER=\xE4X-1");
 }
 
+// The range of a reading's warning (or critical) threshold as written, or
+// "-" for none.
+std::string RangeOf(const Parameters& p, Reading reading, bool critical) {
+  const auto& ranges = critical ? p.thresholds.critical : p.thresholds.warning;
+  const std::optional<Range>& range = ranges[static_cast<std::size_t>(reading)];
+  return range ? range->text : "-";
+}
+
+TEST(ParseParameters, ReadsThresholdsAndTheOptInChannels) {
+  struct Case {
+    std::string raw;
+    Reading reading;
+    const char* warning;
+    const char* critical;
+    bool processes = false;
+    bool responseTime = false;
+  } cases[] = {
+      {"", Reading::kCpuUsage, "-", "-"},
+      // Each NAME in any letter case; the value up to a blank or comma.
+      {"warn.cpu=10 CRIT.CPU=^10:20,USER=x", Reading::kCpuUsage, "10", "^10:20"},
+      {"WARN.SID=~:5", Reading::kSidUsage, "~:5", "-"},
+      {"CRIT.TIME=100:", Reading::kCpuTime, "-", "100:"},
+      {"WARN.WSET=1:2 CRIT.WSET=3", Reading::kWorkingSet, "1:2", "3"},
+      {"Crit.Priv=7", Reading::kPrivatePages, "-", "7"},
+      // A threshold on an opt-in channel does not switch the channel on by
+      // itself here (the readings do); CRIT.TIME= is not CRIT.RTIME=.
+      {"CRIT.RTIME=500", Reading::kResponseTime, "-", "500"},
+      {"CRIT.RTIME=500", Reading::kCpuTime, "-", "-"},
+      {"WARN.PROCS=1: EXTRA=procs", Reading::kProcesses, "1:", "-", true},
+      // The first occurrence counts; a later one is not read at all.
+      {"WARN.CPU=5 WARN.CPU=x", Reading::kCpuUsage, "5", "-"},
+      // EXTRA=: one or both names, any order and letter case.
+      {"EXTRA=RTIME", Reading::kCpuUsage, "-", "-", false, true},
+      {"extra=rtime:Procs", Reading::kCpuUsage, "-", "-", true, true},
+      {"EXTRA=PROCS:RTIME,CH=7", Reading::kCpuUsage, "-", "-", true, true},
+      // Not a keyword: no "=" right after the name.
+      {"PROC=CRIT.EXE WARN.CPU =5", Reading::kCpuUsage, "-", "-"},
+  };
+  for (const Case& c : cases) {
+    Parameters p = ParseParameters(c.raw);
+    EXPECT_EQ(p.error, "") << c.raw;
+    EXPECT_EQ(RangeOf(p, c.reading, false), c.warning) << c.raw;
+    EXPECT_EQ(RangeOf(p, c.reading, true), c.critical) << c.raw;
+    EXPECT_EQ(p.extraProcesses, c.processes) << c.raw;
+    EXPECT_EQ(p.extraResponseTime, c.responseTime) << c.raw;
+  }
+  // The existing keywords still read their values beside the new ones.
+  Parameters p = ParseParameters("EXTRA=PROCS:RTIME,CH=7 WARN.PROCS=3,USER=sapadm");
+  EXPECT_EQ(p.selectedChannel, 7u);
+  EXPECT_EQ(p.userFilter, "sapadm");
+  EXPECT_EQ(p.processFilter, "");
+}
+
+TEST(ParseParameters, NamesTheLeftmostFaultyThresholdOrExtraAsWritten) {
+  struct Case {
+    const char* raw;
+    const char* error;
+  } cases[] = {
+      {"warn.cpu=1x", "Error 1031: Invalid Threshold warn.cpu=1x found..."},
+      {"WARN.CPU=", "Error 1031: Invalid Threshold WARN.CPU= found..."},
+      {"USER=a,Crit.Time=20:10,x", "Error 1031: Invalid Threshold Crit.Time=20:10 found..."},
+      {"WARN.CPU=@10:20", "Error 1031: Invalid Threshold WARN.CPU=@10:20 found..."},
+      // A NAME none of the seven.
+      {"WARN.MEM=10", "Error 1031: Invalid Threshold WARN.MEM=10 found..."},
+      // The leftmost fault wins, whichever keyword it is.
+      {"CRIT.CPU=x WARN.CPU=y", "Error 1031: Invalid Threshold CRIT.CPU=x found..."},
+      {"WARN.CPU=y EXTRA=FOO", "Error 1031: Invalid Threshold WARN.CPU=y found..."},
+      {"EXTRA=FOO WARN.CPU=y", "Error 1032: Invalid Extra-Channel EXTRA=FOO found..."},
+      {"Extra=procs:", "Error 1032: Invalid Extra-Channel Extra=procs: found..."},
+      {"EXTRA=", "Error 1032: Invalid Extra-Channel EXTRA= found..."},
+      {"EXTRA=PROC", "Error 1032: Invalid Extra-Channel EXTRA=PROC found..."},
+  };
+  for (const Case& c : cases) {
+    Parameters p = ParseParameters(c.raw);
+    EXPECT_EQ(p.error, c.error) << c.raw;
+    EXPECT_FALSE(p.extraProcesses || p.extraResponseTime) << c.raw;
+  }
+}
+
+// A global file's sensor text reads colons as blanks, but thresholds and
+// EXTRA= keep theirs.
+TEST(ParseSensorParameters, KeepsColonsInRangesOnly) {
+  Parameters p = ParseSensorParameters(
+      "Item=Private:Pages USER=sap:adm WARN.CPU=10:20 CRIT.CPU=^~:5 EXTRA=PROCS:RTIME");
+  EXPECT_EQ(p.rawText,
+            "Item=Private Pages USER=sap adm WARN.CPU=10 20 CRIT.CPU=^~ 5 EXTRA=PROCS RTIME");
+  EXPECT_EQ(p.userFilter, "sap");
+  EXPECT_EQ(RangeOf(p, Reading::kCpuUsage, false), "10:20");
+  EXPECT_EQ(RangeOf(p, Reading::kCpuUsage, true), "^~:5");
+  EXPECT_TRUE(p.extraProcesses && p.extraResponseTime);
+  EXPECT_EQ(ParseSensorParameters("WARN.SID=1:x").error,
+            "Error 1031: Invalid Threshold WARN.SID=1:x found...");
+}
+
 }  // namespace
 }  // namespace qm

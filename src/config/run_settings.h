@@ -3,6 +3,7 @@
 #ifndef QUILLMARK_CONFIG_RUN_SETTINGS_H_
 #define QUILLMARK_CONFIG_RUN_SETTINGS_H_
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -27,11 +28,15 @@ enum class ListingKeyType {
 };
 
 struct RunSettings {
+  // When the process started (the Prometheus form reports the run's
+  // duration).
+  std::chrono::steady_clock::time_point processStart = std::chrono::steady_clock::now();
   // "* hh:mm:ss SAP Quillmark Vers 4.3 / 29.08.22", stamped at start.
   std::string bannerLine;
   // The start time of day (hh:mm:ss) shown in bannerLine.
   std::string startTime;
-  // The command line's parameter text holds "#", "@", "$" or "%".
+  // The command line's parameter text holds "#", "@", "$" or "%", and the
+  // form prints progress lines (the plugin and Prometheus forms never do).
   bool showBanner = false;
   // The profile's file name (Windows form, no directory).
   std::string profileName;

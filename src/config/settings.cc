@@ -10,18 +10,19 @@
 namespace qm {
 namespace {
 
+// The callers in the order they are applied: the last one named wins.
+constexpr OutputMode kCallerOrder[] = {OutputMode::kVelkira, OutputMode::kZephanor,
+                                       OutputMode::kQuenrik, OutputMode::kHollent,
+                                       OutputMode::kPlugin,  OutputMode::kPrometheus};
+
 // What the lines of the file have said so far. Caller lines are only
 // collected here and applied at the end, in the products' fixed order.
 struct SettingsBuilder {
   ProgramSettings settings;
-  bool callerNamed[4] = {false, false, false, false};
+  bool callerNamed[std::size(kCallerOrder)] = {};
 };
 
-// The caller products in the order they are applied: the last one named wins.
-constexpr OutputMode kCallerOrder[] = {OutputMode::kVelkira, OutputMode::kZephanor,
-                                       OutputMode::kQuenrik, OutputMode::kHollent};
-
-// Caller=NAME: one of the four products in any letter case; others ignored.
+// Caller=NAME: one of the callers in any letter case; others ignored.
 void ApplyCaller(std::string_view value, SettingsBuilder& builder) {
   for (std::size_t i = 0; i < std::size(kCallerOrder); ++i) {
     if (EqualsIgnoringCase(value, OutputModeName(kCallerOrder[i]))) {

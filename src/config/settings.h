@@ -26,8 +26,8 @@ inline constexpr unsigned kMaxParallel = 64;
 inline constexpr unsigned long kDefaultSystemTimeoutSeconds = 20;
 
 struct ProgramSettings {
-  // The caller product the installation is set up for ("Caller=NAME");
-  // kExeXml without a valid Caller line.
+  // The caller the installation is set up for ("Caller=NAME": a caller
+  // product, Plugin or Prometheus); kExeXml without a valid Caller line.
   OutputMode outputMode = OutputMode::kExeXml;
   // The run's time limit in seconds from the process start ("Timeout=");
   // 0 turns it off.
@@ -48,8 +48,9 @@ struct ProgramSettings {
 // byte ends a line's text. A UTF-8 byte-order mark at the start is skipped;
 // "KEY=VALUE" with the key compared without regard to letter case and
 // blanks and tabs around key and value removed; other lines and unknown keys
-// are ignored. Several Caller lines: the products are applied in the order
-// Velkira, Zephanor, Quenrik, Hollent, so the last of that order wins.
+// are ignored. Several Caller lines: the callers are applied in the order
+// Velkira, Zephanor, Quenrik, Hollent, Plugin, Prometheus, so the last of
+// that order wins.
 ProgramSettings ParseSettings(std::string_view bytes);
 
 // The settings of a file's bytes as ReadSettingsFile takes them: at most

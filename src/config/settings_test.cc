@@ -36,6 +36,11 @@ TEST(ParseSettings, ReadsTheCallerProduct) {
       {"Caller=Hollent\nCaller=Zephanor\n", OutputMode::kHollent},  // fixed order, not line order
       {"Caller=Quenrik\nCaller=Velkira\n", OutputMode::kQuenrik},
       {"Caller=Zephanor\nCaller=Bogus\n", OutputMode::kZephanor},  // invalid lines ignored
+      // The plugin and Prometheus forms come after Hollent, in this order.
+      {"caller=plugin\n", OutputMode::kPlugin},
+      {"Caller=PROMETHEUS\n", OutputMode::kPrometheus},
+      {"Caller=Plugin\nCaller=Hollent\n", OutputMode::kPlugin},
+      {"Caller=Prometheus\nCaller=Plugin\nCaller=Velkira\n", OutputMode::kPrometheus},
       {"Caller=Velkira\n" + std::string(10000, 'x') + "=" + std::string(10000, 'y') +
            "\nCaller=Zephanor",
        OutputMode::kZephanor},

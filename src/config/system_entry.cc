@@ -47,6 +47,7 @@ bool ReportFault(EntryPolicy policy, const std::string& message, bool* systemFai
     return false;
   }
   if (systemFailed != nullptr) *systemFailed = true;
+  if (error != nullptr && error->empty()) *error = message;
   return true;
 }
 

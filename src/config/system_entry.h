@@ -34,15 +34,17 @@ enum class EntryPolicy { kStopRun, kMarkFailed };
 // characters per read (99 or 199), and sets the fields of the labelled lines
 // it meets (other fields are left as they are). A faulty password value
 // gives Error 1004 or 1005: under kStopRun the function returns false at
-// once with *error set; under kMarkFailed it sets *systemFailed and goes on.
+// once with *error set; under kMarkFailed it sets *systemFailed, sets
+// *error when that is still empty (so it keeps the first fault), and goes
+// on.
 bool ReadSystemEntry(LineReader& reader, std::size_t lineLimit, EntryPolicy policy,
                      const std::string& profileName, SystemEntry* entry, bool* systemFailed,
                      std::string* error);
 
 // Checks the fields in the order user (1006), password (1007), minimum
 // lengths (1003). Under kStopRun returns false at the first fault with
-// *error set; under kMarkFailed sets *systemFailed for any fault and returns
-// true.
+// *error set; under kMarkFailed sets *systemFailed for any fault (and
+// *error, when still empty, to its message) and returns true.
 bool CheckSystemEntry(const SystemEntry& entry, EntryPolicy policy, const std::string& profileName,
                       bool* systemFailed, std::string* error);
 

@@ -262,11 +262,16 @@ TEST(CheckSystemEntry, ChecksUserThenPasswordThenLengths) {
     EXPECT_EQ(ok, c.error.empty()) << c.name;
     EXPECT_EQ(error, c.error.empty() ? "unset" : c.error) << c.name;
 
+    // A global run goes on, and learns the first fault's message; a
+    // message it already holds stays.
     failed = false;
     error = "unset";
     EXPECT_TRUE(CheckSystemEntry(entry, EntryPolicy::kMarkFailed, kName, &failed, &error));
     EXPECT_EQ(failed, !c.error.empty()) << c.name;
     EXPECT_EQ(error, "unset") << c.name;
+    error.clear();
+    EXPECT_TRUE(CheckSystemEntry(entry, EntryPolicy::kMarkFailed, kName, &failed, &error));
+    EXPECT_EQ(error, c.error) << c.name;
   }
 }
 

@@ -2,7 +2,10 @@
 #ifndef QUILLMARK_OUTPUT_CHANNEL_H_
 #define QUILLMARK_OUTPUT_CHANNEL_H_
 
+#include <cstdint>
 #include <string>
+
+#include "config/thresholds.h"
 
 namespace qm {
 
@@ -10,6 +13,10 @@ struct Channel {
   std::string name;   // "CPU-Usage", ..., or a global run's item label
   std::string value;  // already formatted (unsigned decimal)
   std::string unit;   // "PerCent", "CpuTime", "MByte", "TimeResponse" or empty
+  // Which reading it carries (its thresholds, its plugin label and
+  // Prometheus metric), and the value as a number.
+  Reading reading = Reading::kCpuUsage;
+  std::uint64_t amount = 0;
 };
 
 }  // namespace qm

@@ -1,12 +1,17 @@
 #include "output/document.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 
 namespace qm {
 namespace {
 
 // Zephanor documents carry at most this many channels per run.
 constexpr unsigned long kZephanorChannelLimit = 10;
+
+// PRTG shows at most this many characters of a message text.
+constexpr std::size_t kPrtgMessageLimit = 2000;
 
 void AppendEscaped(std::string& out, std::string_view text) { out += EscapeXml(text); }
 
@@ -59,25 +64,55 @@ void AppendQuenrikChannel(SensorOutput& out, unsigned long channelNumber, std::s
   out.text += DisplayUnit(unit);
 }
 
-void AppendXmlChannel(SensorOutput& out, std::string_view name, std::string_view value,
-                      std::string_view unit) {
+void AppendElement(std::string& out, const char* tag, std::int64_t value) {
+  out += std::string("\n<") + tag + ">" + std::to_string(value) + "</" + tag + ">";
+}
+
+// The limit elements of one channel's ranges, which PRTG reads when it
+// creates the channel: an upper end as LimitMax*, a lower end that a
+// reading can fall below as LimitMin*; an inside range has none.
+void AppendLimits(std::string& out, const Thresholds& thresholds, Reading reading) {
+  std::size_t index = static_cast<std::size_t>(reading);
+  const std::optional<Range>& warning = thresholds.warning[index];
+  const std::optional<Range>& critical = thresholds.critical[index];
+  auto outside = [](const std::optional<Range>& range) { return range && !range->inside; };
+  out += "\n<LimitMode>1</LimitMode>";
+  if (outside(warning) && warning->high) AppendElement(out, "LimitMaxWarning", *warning->high);
+  if (outside(critical) && critical->high) AppendElement(out, "LimitMaxError", *critical->high);
+  if (outside(warning) && warning->low && *warning->low > 0) {
+    AppendElement(out, "LimitMinWarning", *warning->low);
+  }
+  if (outside(critical) && critical->low && *critical->low > 0) {
+    AppendElement(out, "LimitMinError", *critical->low);
+  }
+}
+
+void AppendXmlChannel(SensorOutput& out, const Channel& channel) {
   out.text += "\n<Result><Channel>";
-  AppendEscaped(out.text, name);
+  AppendEscaped(out.text, channel.name);
   out.text += "</Channel>";
-  if (!unit.empty()) {
+  if (!channel.unit.empty()) {
     out.text += "\n<Unit>Custom</Unit>\n<CustomUnit>";
-    AppendEscaped(out.text, unit);
+    AppendEscaped(out.text, channel.unit);
     out.text += "</CustomUnit>";
   }
   out.text += "\n<Value>";
-  AppendEscaped(out.text, value);
-  out.text += "</Value></Result>\n";
+  AppendEscaped(out.text, channel.value);
+  out.text += "</Value>";
+  const Thresholds& thresholds = out.form.thresholds;
+  if (out.form.mode == OutputMode::kExeXml && thresholds.AnyFor(channel.reading)) {
+    AppendLimits(out.text, thresholds, channel.reading);
+    Violations violated = CheckThresholds(thresholds, channel.reading, channel.amount);
+    if (violated.warning || violated.critical) out.text += "\n<Warning>1</Warning>";
+  }
+  out.text += "</Result>\n";
 }
 
 }  // namespace
 
 OutputForm MakeOutputForm(OutputMode mode, const Parameters& parameters) {
-  return OutputForm{mode, parameters.channelSelect, parameters.selectedChannel};
+  return OutputForm{mode, parameters.channelSelect, parameters.selectedChannel,
+                    parameters.thresholds};
 }
 
 std::string EscapeXml(std::string_view text) {
@@ -98,6 +133,47 @@ std::string EscapeXml(std::string_view text) {
       result += '?';
     } else {
       result += c;
+    }
+  }
+  return result;
+}
+
+std::string Utf8Text(std::string_view text) {
+  auto continuation = [&](std::size_t at, unsigned char low, unsigned char high) {
+    if (at >= text.size()) return false;
+    unsigned char byte = static_cast<unsigned char>(text[at]);
+    return byte >= low && byte <= high;
+  };
+  std::string result;
+  result.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    unsigned char lead = static_cast<unsigned char>(text[i]);
+    // The length of a valid sequence starting here, 0 when there is none.
+    std::size_t length = 0;
+    if (lead < 0x80) {
+      length = 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+      length = continuation(i + 1, 0x80, 0xBF) ? 2 : 0;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      unsigned char low = lead == 0xE0 ? 0xA0 : 0x80;
+      unsigned char high = lead == 0xED ? 0x9F : 0xBF;
+      length = continuation(i + 1, low, high) && continuation(i + 2, 0x80, 0xBF) ? 3 : 0;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      unsigned char low = lead == 0xF0 ? 0x90 : 0x80;
+      unsigned char high = lead == 0xF4 ? 0x8F : 0xBF;
+      length = continuation(i + 1, low, high) && continuation(i + 2, 0x80, 0xBF) &&
+                       continuation(i + 3, 0x80, 0xBF)
+                   ? 4
+                   : 0;
+    }
+    if (length == 0) {
+      // Latin-1: the byte value is the code point, two bytes in UTF-8.
+      result += static_cast<char>(0xC0 | (lead >> 6));
+      result += static_cast<char>(0x80 | (lead & 0x3F));
+      ++i;
+    } else {
+      result.append(text, i, length);
+      i += length;
     }
   }
   return result;
@@ -153,9 +229,37 @@ void WriteChannel(SensorOutput& out, ChannelCounter& counter, std::string_view l
     case OutputMode::kExeXml:
     case OutputMode::kVelkira:
     case OutputMode::kHollent:
-      AppendXmlChannel(out, channel.name, channel.value, channel.unit);
+      AppendXmlChannel(out, channel);
+      return;
+    case OutputMode::kPlugin:
+    case OutputMode::kPrometheus:
       return;
   }
+}
+
+ViolatedThresholds ViolatedBy(const Thresholds& thresholds, const std::vector<Channel>& channels) {
+  ViolatedThresholds violated;
+  for (const Channel& channel : channels) {
+    violated.Add(channel.reading, CheckThresholds(thresholds, channel.reading, channel.amount));
+  }
+  return violated;
+}
+
+std::string ThresholdMarkers(const ViolatedThresholds& violated) {
+  std::string markers;
+  for (std::size_t i = 0; i < kReadingCount; ++i) {
+    const char* name = ThresholdName(static_cast<Reading>(i));
+    if (violated.byReading[i].warning) markers += std::string(" [WARN.") + name + "]";
+    if (violated.byReading[i].critical) markers += std::string(" [CRIT.") + name + "]";
+  }
+  return markers;
+}
+
+std::string PrtgMessageText(const OutputForm& form, std::string_view message,
+                            const ViolatedThresholds& violated) {
+  if (form.mode != OutputMode::kExeXml || !form.thresholds.Any()) return std::string(message);
+  std::string markers = ThresholdMarkers(violated);
+  return std::string(message.substr(0, kPrtgMessageLimit - markers.size())) + markers;
 }
 
 std::string RenderDocument(const OutputForm& form, ChannelCounter& counter,
@@ -163,7 +267,7 @@ std::string RenderDocument(const OutputForm& form, ChannelCounter& counter,
   SensorOutput out{form, {}};
   BeginDocument(out);
   BeginMessage(out);
-  AppendMessageText(out, message);
+  AppendMessageText(out, PrtgMessageText(form, message, ViolatedBy(form.thresholds, channels)));
   EndMessage(out);
   for (const Channel& channel : channels) WriteChannel(out, counter, "", channel);
   EndDocument(out);

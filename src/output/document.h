@@ -14,12 +14,13 @@
 
 namespace qm {
 
-// How this run's documents are written: the mode and the "CH=" selection
-// (used by kQuenrik only).
+// How this run's documents are written: the mode, the "CH=" selection
+// (used by kQuenrik only) and the thresholds (used by kExeXml, kPlugin).
 struct OutputForm {
   OutputMode mode = OutputMode::kExeXml;
   bool channelSelect = false;
   unsigned long selectedChannel = 0;
+  Thresholds thresholds;
 };
 
 // The form for a mode and the run's parameter text.
@@ -42,6 +43,10 @@ struct ChannelCounter {
 // 0x20 other than tab, LF and CR, and 0x7F, as "?".
 std::string EscapeXml(std::string_view text);
 
+// The text as UTF-8: valid UTF-8 sequences are kept, every other byte is
+// read as a Latin-1 character (the program's 8-bit texts).
+std::string Utf8Text(std::string_view text);
+
 // Framing: BeginDocument replaces the content ("\n<Prtg>\n" in the XML form,
 // cleared in the text forms); BeginMessage opens the message text;
 // EndMessage closes it (in kQuenrik with "CH=" it clears the whole content);
@@ -63,12 +68,29 @@ void WriteErrorDocument(SensorOutput& out, std::string text);
 // Appends one channel in the form the mode asks for (see the README's
 // output section). label: the item label in global mode or empty. Counts the
 // channel first, whatever happens: Zephanor documents carry only the first
-// 10 channels of a run, Quenrik with "CH=N" only the value of the Nth.
+// 10 channels of a run, Quenrik with "CH=N" only the value of the Nth. In
+// kExeXml a channel with thresholds carries its limits after its value, and
+// "<Warning>1</Warning>" when its value violates one. The plugin and
+// Prometheus forms write their channels with their own renderers
+// (plugin_form.h, prometheus_form.h); here they only count.
 void WriteChannel(SensorOutput& out, ChannelCounter& counter, std::string_view label,
                   const Channel& channel);
 
-// A single system's whole document: opening, message text, the channels
-// (counted by `counter`), end.
+// The thresholds the channels' values violate.
+ViolatedThresholds ViolatedBy(const Thresholds& thresholds, const std::vector<Channel>& channels);
+
+// " [WARN.NAME]" and " [CRIT.NAME]" for each violated threshold, in the
+// order of the readings, a warning before a critical one.
+std::string ThresholdMarkers(const ViolatedThresholds& violated);
+
+// PRTG's message text: in kExeXml with thresholds, `message` followed by the
+// markers of `violated`, within PRTG's 2,000 characters (the message is cut
+// to make room for the markers); otherwise `message` unchanged.
+std::string PrtgMessageText(const OutputForm& form, std::string_view message,
+                            const ViolatedThresholds& violated);
+
+// A single system's whole document: opening, message text (with the
+// threshold markers in kExeXml), the channels (counted by `counter`), end.
 std::string RenderDocument(const OutputForm& form, ChannelCounter& counter,
                            std::string_view message, const std::vector<Channel>& channels);
 

@@ -196,6 +196,99 @@ TEST(EscapeXml, EscapesMarkupHighBytesAndControlCharacters) {
   for (const Case& c : cases) EXPECT_EQ(EscapeXml(c.text), c.escaped) << c.text;
 }
 
+Channel ReadingChannel(const char* name, Reading reading, std::uint64_t amount, const char* unit) {
+  return Channel{name, std::to_string(amount), unit, reading, amount};
+}
+
+// PRTG: a channel with thresholds carries LimitMode and the limits its
+// outside ranges give (an inside range gives none, a lower end of 0 or
+// below none, as no reading falls below it); a violated range adds a
+// warning to the channel and a marker to the message.
+TEST(RenderDocument, PrtgLimitsWarningsAndMarkers) {
+  const std::vector<Channel> channels = {
+      ReadingChannel("CPU-Usage", Reading::kCpuUsage, 37, "PerCent"),
+      ReadingChannel("Processes", Reading::kProcesses, 4, ""),
+  };
+  const std::string cpuStart =
+      "\n<Result><Channel>CPU-Usage</Channel>\n<Unit>Custom</Unit>\n<CustomUnit>PerCent"
+      "</CustomUnit>\n<Value>37</Value>";
+  const std::string procsStart = "\n<Result><Channel>Processes</Channel>\n<Value>4</Value>";
+  const std::string end = "</Result>\n";
+  struct Case {
+    const char* parameters;
+    std::string message;
+    std::string cpu;    // after the value
+    std::string procs;  // after the value
+  } cases[] = {
+      {"", "m", "", ""},
+      {"WARN.CPU=50 CRIT.CPU=90", "m",
+       "\n<LimitMode>1</LimitMode>\n<LimitMaxWarning>50"
+       "</LimitMaxWarning>\n<LimitMaxError>90</LimitMaxError>",
+       ""},
+      {"WARN.CPU=10:20 CRIT.CPU=5:", "m [WARN.CPU]",
+       "\n<LimitMode>1</LimitMode>\n<LimitMaxWarning>20</LimitMaxWarning>\n<LimitMinWarning>10"
+       "</LimitMinWarning>\n<LimitMinError>5</LimitMinError>\n<Warning>1</Warning>",
+       ""},
+      {"CRIT.CPU=~:30 WARN.PROCS=0:10", "m [CRIT.CPU]",
+       "\n<LimitMode>1</LimitMode>\n<LimitMaxError>30</LimitMaxError>\n<Warning>1</Warning>",
+       "\n<LimitMode>1</LimitMode>\n<LimitMaxWarning>10</LimitMaxWarning>"},
+      {"WARN.PROCS=^1:5 CRIT.PROCS=^~:0", "m [WARN.PROCS]", "",
+       "\n<LimitMode>1</LimitMode>\n<Warning>1</Warning>"},
+      // A threshold on a reading without a channel marks nothing.
+      {"CRIT.RTIME=0", "m", "", ""},
+  };
+  for (const Case& c : cases) {
+    ChannelCounter counter;
+    OutputForm form = FormOf(OutputMode::kExeXml, c.parameters);
+    EXPECT_EQ(RenderDocument(form, counter, "m", channels),
+              "\n<Prtg>\n\n<Text>" + c.message + "</Text>\n" + cpuStart + c.cpu + end + procsStart +
+                  c.procs + end + "\n</Prtg>\n")
+        << c.parameters;
+  }
+  // The caller products' forms stay as they are.
+  for (OutputMode mode :
+       {OutputMode::kVelkira, OutputMode::kHollent, OutputMode::kZephanor, OutputMode::kQuenrik}) {
+    ChannelCounter a, b;
+    EXPECT_EQ(RenderDocument(FormOf(mode, "WARN.CPU=1 CRIT.PROCS=1"), a, "m", channels),
+              RenderDocument(FormOf(mode), b, "m", channels))
+        << OutputModeName(mode);
+  }
+}
+
+// PRTG shows 2,000 characters of a message: the markers always fit.
+TEST(PrtgMessageText, KeepsTheMarkersWithinTheLimit) {
+  ViolatedThresholds violated;
+  violated.Add(Reading::kCpuUsage, {true, true});
+  const std::string marks = " [WARN.CPU] [CRIT.CPU]";
+  OutputForm form = FormOf(OutputMode::kExeXml, "WARN.CPU=1");
+  std::string longMessage(3000, 'x');
+  EXPECT_EQ(PrtgMessageText(form, longMessage, violated),
+            std::string(2000 - marks.size(), 'x') + marks);
+  EXPECT_EQ(PrtgMessageText(form, "short", violated), "short" + marks);
+  EXPECT_EQ(PrtgMessageText(form, "short", {}), "short");
+  // Without thresholds, and outside PRTG's form, the message is left alone.
+  EXPECT_EQ(PrtgMessageText(FormOf(OutputMode::kExeXml), longMessage, violated), longMessage);
+  EXPECT_EQ(PrtgMessageText(FormOf(OutputMode::kVelkira, "WARN.CPU=1"), "m", violated), "m");
+}
+
+TEST(Utf8Text, KeepsUtf8AndReadsOtherBytesAsLatin1) {
+  struct Case {
+    std::string text;
+    std::string utf8;
+  } cases[] = {
+      {"plain", "plain"},
+      {"M\xFCller", "M\xC3\xBCller"},
+      {"M\xC3\xBCller", "M\xC3\xBCller"},  // already UTF-8
+      {"\xE2\x82\xAC \xF0\x9F\x98\x80", "\xE2\x82\xAC \xF0\x9F\x98\x80"},
+      {"\xC3", "\xC3\x83"},                          // a sequence cut short
+      {"\xC0\xAF", "\xC3\x80\xC2\xAF"},              // an overlong form
+      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"},  // a surrogate
+      {"\xF5\x80\x80\x80", "\xC3\xB5\xC2\x80\xC2\x80\xC2\x80"},
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Utf8Text(c.text), c.utf8) << c.text;
+}
+
 TEST(MakeOutputForm, TakesTheChannelSelectionOfTheParameters) {
   OutputForm form = FormOf(OutputMode::kQuenrik, "user=abc ch=2");
   EXPECT_EQ(form.mode, OutputMode::kQuenrik);

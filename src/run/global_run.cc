@@ -11,6 +11,8 @@
 #include "config/global_listing.h"
 #include "config/system_entry.h"
 #include "output/document.h"
+#include "output/plugin_form.h"
+#include "output/prometheus_form.h"
 #include "platform/line_reader.h"
 #include "platform/platform.h"
 #include "rfc/connection.h"
@@ -59,15 +61,15 @@ std::string ItemLabelFor(ListingKeyType keyType, const std::string& entry,
   return entry;
 }
 
-// Reads and checks one listed profile; faults only mark the system failed.
+// Reads and checks one listed profile; faults only mark the system failed,
+// *error the message of the first.
 void ReadListedProfile(std::FILE* stream, const std::string& profileName, SystemEntry* system,
-                       bool* systemFailed) {
-  std::string unused;
+                       bool* systemFailed, std::string* error) {
   LineReader reader(stream);
   ReadSystemEntry(reader, kGlobalLineLimit, EntryPolicy::kMarkFailed, profileName, system,
-                  systemFailed, &unused);
+                  systemFailed, error);
   std::fclose(stream);
-  CheckSystemEntry(*system, EntryPolicy::kMarkFailed, profileName, systemFailed, &unused);
+  CheckSystemEntry(*system, EntryPolicy::kMarkFailed, profileName, systemFailed, error);
 }
 
 // The progress line of a listed system, up to " State=".
@@ -118,38 +120,44 @@ bool GivenUp(const ListedSystem& system) {
   return system.abandoned;
 }
 
-// Connects and measures one system whose profile is sound; true when both
-// collection steps succeeded (its item channel is then kept).
-bool MeasureSystem(WorkerShared& shared, ListedSystem& listed, const SystemEntry& system,
-                   const std::string& itemLabel) {
+// Connects and measures one system whose profile is sound; the number of
+// its failure, empty when both collection steps succeeded (its item channel
+// is then kept).
+std::string MeasureSystem(WorkerShared& shared, ListedSystem& listed, const SystemEntry& system,
+                          const std::string& itemLabel) {
   RfcAccess& rfc = shared.rfc;
+  Clock::time_point openStart = Clock::now();
   RfcHandle connection = OpenRfcConnection(*rfc.library, system, shared.parameters, [&] {
     if (!shared.printSapRfcLine) return;
     OutputHold hold(OutputLock());
     if (!listed.abandoned) listed.sapRfcLine = SapRfcLine(system.destination);
   });
-  if (connection == 0) return false;
+  if (connection == 0) return "1011";
   // A system given up while its open waited goes no further: only its
   // connection is closed.
-  bool measured = false;
+  std::string error = kTimeLimitError;
   StepOutcome cpu;
   if (!GivenUp(listed)) {
     cpu = CollectCpuAll(rfc, connection);
     ReportLibraryFailure(cpu);
+    if (cpu.result == StepResult::kRemoteFailure) error = PrometheusErrorCode(cpu.errorText);
   }
   if (cpu.result == StepResult::kOk && !GivenUp(listed)) {
     ProcessFilter filter = ProcessFilterOf(shared.parameters);
     ProcessOutcome top =
         CollectTopSingle(rfc, connection, MakeRowSelection(filter, system.destination));
+    std::uint64_t responseMillis = MillisSince(openStart);
     if (top.rowsComplete) {
-      ProcessReadings readings = MakeProcessReadings(top.totals, filter, system.destination);
+      ProcessReadings readings =
+          MakeProcessReadings(top.totals, filter, system.destination,
+                              ExtraChannelsOf(shared.parameters, responseMillis));
       KeepChannel(listed, ItemChannel(readings, shared.globalItem, itemLabel));
     }
     ReportLibraryFailure(top.step);
-    measured = top.step.result == StepResult::kOk;
+    error = top.step.result == StepResult::kOk ? "" : PrometheusErrorCode(top.step.errorText);
   }
   rfc.library->RfcClose(connection);
-  return measured;
+  return error;
 }
 
 // One system's measurement, as a worker takes it up.
@@ -167,14 +175,15 @@ void RunJob(const Job& job) {
   SetThreadReportTurn(&turn);
   RfcEnvironmentRecord environment{RfcErrorHandlerEntry, nullptr};
   job.shared->rfc.library->RfcEnvironment(&environment);
-  bool measured = MeasureSystem(*job.shared, *job.listed, job.system, job.itemLabel);
+  std::string error = MeasureSystem(*job.shared, *job.listed, job.system, job.itemLabel);
   SetThreadReportTurn(nullptr);
   OutputHold hold(OutputLock());
   ListedSystem& listed = *job.listed;
   if (!listed.abandoned) {
     listed.finished = true;
-    listed.processed = measured;
-    if (!measured) listed.channel.reset();
+    listed.processed = error.empty();
+    listed.error = error;
+    if (!listed.processed) listed.channel.reset();
   }
   SystemsChanged().notify_all();
 }
@@ -294,6 +303,7 @@ class Scheduler {
       listed->abandoned = true;
       listed->finished = true;
       listed->processed = false;
+      listed->error = kTimeLimitError;
       listed->channel.reset();
       // An abandoned worker's later report is dropped; one waiting for its
       // turn learns of it now.
@@ -325,12 +335,16 @@ void PrintRunStart(const RunSettings& run, Console& console, RunState& state) {
   state.summaryForm = MakeOutputForm(run.outputMode, run.parameters);
   state.globalItem = run.globalItem;
   state.showBanner = run.showBanner;
+  state.filterLabel = FilterLabel(ProcessFilterOf(run.parameters));
   if (run.showBanner) {
     console.Write(run.bannerLine + "\n");
     console.Write("* " + run.startTime + " " + GlobalDisplayText(run.parameters.rawText) +
                   " State=Executing\n");
   }
-  console.Write(RenderGlobalOpening(state.summaryForm) + "\n");
+  // The plugin and Prometheus forms print their document whole at the end.
+  if (!IsWholeDocumentForm(run.outputMode)) {
+    console.Write(RenderGlobalOpening(state.summaryForm) + "\n");
+  }
   state.documentOpened = true;
 }
 
@@ -350,15 +364,36 @@ std::shared_ptr<WorkerShared> MakeWorkerShared(const RunSettings& run, const Rfc
 
 std::string GlobalSummaryText(const RunState& state) {
   const GlobalCounts& counts = state.counts;
+  const HeldDocument& held = state.held;
   std::string summary = "(***) " + state.globalItem +
                         ": NoSystems=" + std::to_string(counts.systemCount) +
                         ", Processed=" + std::to_string(counts.processedCount) +
                         ", Failed=" + std::to_string(counts.failedCount);
-  std::string text = RenderGlobalClosing(state.summaryForm, summary) + "\n";
+  switch (state.summaryForm.mode) {
+    case OutputMode::kPlugin:
+      return PluginStatusLine(
+          GlobalRunState(state.violated, counts.processedCount, counts.failedCount, state.timedOut),
+          summary + ThresholdMarkers(state.violated), held.channels);
+    case OutputMode::kPrometheus:
+      return RenderPrometheusGlobal(held.itemReading, held.channels, held.up,
+                                    MillisSince(state.start));
+    default:
+      break;
+  }
+  std::string text =
+      RenderGlobalClosing(state.summaryForm,
+                          PrtgMessageText(state.summaryForm, summary, state.violated)) +
+      "\n";
   if (state.showBanner) {
     text += "\n* " + LocalTimeOfDay() + " SAP " + kProgramName + " now processed...\n";
   }
   return text;
+}
+
+int GlobalExitCode(const RunState& state) {
+  if (state.summaryForm.mode != OutputMode::kPlugin) return kExitOk;
+  return static_cast<int>(GlobalRunState(state.violated, state.counts.processedCount,
+                                         state.counts.failedCount, state.timedOut));
 }
 
 std::string GlobalDisplayText(const std::string& rawParameterText) {
@@ -394,25 +429,29 @@ int RunGlobalListing(RunSettings& run, RfcAccess& rfc, Console& console, RunStat
     std::shared_ptr<ListedSystem> listed = scheduler.Take(ProgressLine(entry, system));
     hold.unlock();
     bool systemFailed = false;
-    ReadListedProfile(stream, entry, &system, &systemFailed);
+    std::string profileError;
+    ReadListedProfile(stream, entry, &system, &systemFailed, &profileError);
     // Not connected when its profile failed: logging on with a wrong
     // password on every interval can lock the monitoring user.
     if (systemFailed) rfc.library->RfcEnvironment(&environment);
+    std::string itemLabel = ItemLabelFor(run.listingKeyType, entry, system);
     hold.lock();
     listed->progressLine = ProgressLine(entry, system);
+    listed->destination = system.destination;
+    listed->itemLabel = itemLabel;
     if (systemFailed) {
       listed->finished = true;
+      listed->error = PrometheusErrorCode(profileError);
       scheduler.PrintFinished();
       continue;
     }
-    WorkerPool::Get().Submit(
-        {shared, listed, system, ItemLabelFor(run.listingKeyType, entry, system)});
+    WorkerPool::Get().Submit({shared, listed, system, itemLabel});
   }
   OutputHold hold(OutputLock());
   scheduler.WaitForAll(hold);
   console.TakeForEnd();
   console.Write(GlobalSummaryText(state));
-  return kExitOk;
+  return GlobalExitCode(state);
 }
 
 }  // namespace qm

@@ -12,15 +12,21 @@
 
 namespace qm {
 
-// The run over the listing of run (checked by ReadGlobalListing); always
-// returns exit code 0. Keeps
-// `state` up to date (document opened, counts, system in hand) for the time
-// limit.
+// The run over the listing of run (checked by ReadGlobalListing); returns
+// GlobalExitCode. Keeps `state` up to date (document opened, counts, system
+// in hand) for the time limit.
 int RunGlobalListing(RunSettings& run, RfcAccess& rfc, Console& console, RunState& state);
 
 // The summary that ends a global run (with the banner's closing line when
-// the banner is on, its time of day taken now), from state's counts.
+// the banner is on, its time of day taken now), from state's counts: the
+// message with the markers of violated thresholds in kExeXml. In the
+// plugin form the status line with the systems' performance data, in the
+// Prometheus form the whole document (its run duration taken now).
 std::string GlobalSummaryText(const RunState& state);
+
+// The exit code of a global run that reached its summary: 0, in the plugin
+// form its state (GlobalRunState).
+int GlobalExitCode(const RunState& state);
 
 // The parameter display text of the global run's start line: colons become
 // blanks, cut before the first " @".

@@ -5,8 +5,11 @@
 #include <thread>
 
 #include "output/document.h"
+#include "output/plugin_form.h"
+#include "output/prometheus_form.h"
 #include "output/rfc_error_document.h"
 #include "rfc/rfc_report.h"
+#include "run/run.h"
 
 namespace qm {
 namespace {
@@ -27,17 +30,29 @@ void SetThreadReportTurn(ReportTurn* turn) { threadTurn = turn; }
 void InstallRfcErrorReporter(RfcErrorReporter* reporter) { installedReporter = reporter; }
 
 std::string RfcErrorReportText(const std::string& operation, const RfcErrorInfo& info) {
+  const RfcErrorReporter* reporter = installedReporter;
+  OutputMode mode = reporter == nullptr ? OutputMode::kExeXml : reporter->outputMode;
+  std::string message = RfcErrorText(operation, ErrorKey(info), ErrorMessage(info));
+  if (mode == OutputMode::kPlugin) return RenderPluginFailure(message).text;
+  if (mode == OutputMode::kPrometheus) {
+    return RenderPrometheusFailure(kRfcErrorCode, MillisSince(reporter->start));
+  }
   // PRTG reads all of standard output as one XML document, so there the
   // report goes out as an error document unless a person asked for banners.
-  const RfcErrorReporter* reporter = installedReporter;
-  if (reporter == nullptr || reporter->outputMode != OutputMode::kExeXml || reporter->showBanner) {
+  if (reporter == nullptr || mode != OutputMode::kExeXml || reporter->showBanner) {
     return FormatRfcErrorReport(operation, info);
   }
-  std::string message = RfcErrorText(operation, ErrorKey(info), ErrorMessage(info));
   if (reporter->documentOpened != nullptr && *reporter->documentOpened) {
     return CloseDocumentWithError(message);
   }
   return RenderErrorDocument(message);
+}
+
+int RfcErrorExitCode() {
+  const RfcErrorReporter* reporter = installedReporter;
+  OutputMode mode = reporter == nullptr ? OutputMode::kExeXml : reporter->outputMode;
+  if (mode == OutputMode::kPlugin) return static_cast<int>(PluginState::kUnknown);
+  return mode == OutputMode::kPrometheus ? kExitOk : kExitRfcError;
 }
 
 void ReportRfcError(const char* operation) {
@@ -58,7 +73,7 @@ void ReportRfcError(const char* operation) {
   console->TakeForEnd();
   console->Write(before + RfcErrorReportText(operationText, info));
   if (library != nullptr && library->RfcClose != nullptr) library->RfcClose(0);
-  FlushAndExit(1);
+  FlushAndExit(RfcErrorExitCode());
 }
 
 extern "C" void RfcErrorHandlerEntry(char* operation) { ReportRfcError(operation); }

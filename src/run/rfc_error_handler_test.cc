@@ -99,6 +99,30 @@ TEST(ReportRfcErrorDeathTest, ClosesAnOpenGlobalDocumentInsteadOfStartingASecond
   InstallRfcErrorReporter(nullptr);
 }
 
+// The plugin form reports UNKNOWN, the Prometheus form a document a
+// collector reads (exit code 0: the textfile is written); both also when a
+// global run's document was opened, as nothing of it was printed yet.
+TEST(ReportRfcErrorDeathTest, PluginAndPrometheusFormsReportInTheirForm) {
+  RfcLibrary library{};
+  library.RfcLastError = FakeLastError;
+  library.RfcClose = FakeClose;
+  StderrConsole console;
+  for (bool opened : {false, true}) {
+    RfcErrorReporter reporter{&library, &console, OutputMode::kPlugin, false, &opened};
+    InstallRfcErrorReporter(&reporter);
+    EXPECT_EXIT(ReportRfcError("RfcOpen"), ::testing::ExitedWithCode(3),
+                ::testing::Eq("QUILLMARK UNKNOWN - RFC error: RfcOpen, RFC_ERROR_COMMUNICATION: "
+                              "partner 'sapprd:sapgw07' not reached\n[RfcClose 0]"));
+    reporter.outputMode = OutputMode::kPrometheus;
+    EXPECT_EXIT(ReportRfcError("RfcOpen"), ::testing::ExitedWithCode(0),
+                ::testing::ContainsRegex("^# HELP quillmark_up .*\n# TYPE quillmark_up gauge\n"
+                                         "quillmark_up\\{error=\"rfc\"\\} 0\n# HELP "
+                                         "quillmark_run_seconds .*\nquillmark_run_seconds "
+                                         "[0-9]+\\.[0-9]{3}\n\\[RfcClose 0\\]$"));
+  }
+  InstallRfcErrorReporter(nullptr);
+}
+
 TEST(ReportRfcErrorDeathTest, LibraryHandlerEntryReportsTheOperation) {
   RfcLibrary library{};
   library.RfcLastError = FakeLastError;

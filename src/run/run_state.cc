@@ -1,5 +1,8 @@
 #include "run/run_state.h"
 
+#include "output/plugin_form.h"
+#include "output/prometheus_form.h"
+
 namespace qm {
 namespace {
 
@@ -7,11 +10,38 @@ std::string StateLine(const ListedSystem& system, const char* shownState) {
   return "\n" + system.progressLine + " State=" + shownState + "\n";
 }
 
+// Adds a finished system to the document of a whole-document form.
+void HoldSystem(const ListedSystem& system, RunState& state) {
+  HeldDocument& held = state.held;
+  const Thresholds& thresholds = state.summaryForm.thresholds;
+  if (system.channel) held.itemReading = system.channel->reading;
+  if (state.summaryForm.mode == OutputMode::kPlugin) {
+    if (!system.channel) return;
+    if (!held.channels.empty()) held.channels += " ";
+    held.channels += PerformanceData(system.channel->name, *system.channel, thresholds);
+    return;
+  }
+  std::string labels = PrometheusLabels(system.destination, state.filterLabel, &system.itemLabel);
+  // A label set already taken would repeat a series, which no collector
+  // accepts: the first system of those labels is reported.
+  if (!held.series.insert(labels).second) return;
+  if (system.channel) held.channels += PrometheusSample(labels, *system.channel);
+  std::string error = system.processed ? "" : system.error.empty() ? "unknown" : system.error;
+  held.up += PrometheusUpSample(labels, error);
+}
+
 }  // namespace
 
 std::string FinishedSystemText(const ListedSystem& system, RunState& state) {
   std::string text = system.sapRfcLine;
   if (system.channel) {
+    const Channel& channel = *system.channel;
+    state.violated.Add(channel.reading, CheckThresholds(state.summaryForm.thresholds,
+                                                        channel.reading, channel.amount));
+  }
+  if (IsWholeDocumentForm(state.summaryForm.mode)) {
+    HoldSystem(system, state);
+  } else if (system.channel) {
     text +=
         RenderItemChannel(state.summaryForm, state.channels, system.channel->name, *system.channel);
   }
@@ -21,10 +51,12 @@ std::string FinishedSystemText(const ListedSystem& system, RunState& state) {
 }
 
 std::string UnfinishedSystemText(const ListedSystem& system, RunState& state) {
-  std::string text = system.sapRfcLine;
-  ++state.counts.failedCount;
-  if (state.showBanner) text += StateLine(system, "Rfc Failure");
-  return text;
+  ListedSystem failed = system;
+  failed.finished = true;
+  failed.processed = false;
+  failed.channel.reset();
+  failed.error = kTimeLimitError;
+  return FinishedSystemText(failed, state);
 }
 
 std::string TakeFinishedSystems(RunState& state) {

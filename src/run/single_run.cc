@@ -1,10 +1,14 @@
 #include "run/single_run.h"
 
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 
 #include "collect/readings.h"
 #include "config/system_entry.h"
 #include "output/document.h"
+#include "output/plugin_form.h"
+#include "output/prometheus_form.h"
 #include "platform/file_names.h"
 #include "platform/line_reader.h"
 #include "platform/platform.h"
@@ -40,22 +44,40 @@ void PrintProgressLines(const RunSettings& run, const SystemEntry& entry, Consol
                 SingleDisplayText(run.parameters.rawText) + " State=Executing\n");
 }
 
+// The document of a measured system in the run's form, and its exit code.
+Ending ResultEnding(const RunSettings& run, const std::string& destination,
+                    const ProcessFilter& filter, const ProcessReadings& readings) {
+  OutputForm form = MakeOutputForm(run.outputMode, run.parameters);
+  switch (run.outputMode) {
+    case OutputMode::kPlugin: {
+      PluginDocument document =
+          RenderPluginDocument(form.thresholds, readings.message, readings.channels);
+      return {document.text, static_cast<int>(document.state)};
+    }
+    case OutputMode::kPrometheus:
+      return {RenderPrometheusDocument(PrometheusLabels(destination, FilterLabel(filter), nullptr),
+                                       readings.channels, MillisSince(run.processStart)),
+              kExitOk};
+    default: {
+      ChannelCounter counter;
+      return {RenderDocument(form, counter, readings.message, readings.channels), kExitOk};
+    }
+  }
+}
+
 // Prints the document of a measured system and ends the run.
-int PrintResult(const RunSettings& run, const SystemEntry& entry, const ProcessFilter& filter,
-                const ProcessTotals& totals, Console& console) {
-  ProcessReadings readings = MakeProcessReadings(totals, filter, entry.destination);
-  ChannelCounter counter;
-  std::string document = RenderDocument(MakeOutputForm(run.outputMode, run.parameters), counter,
-                                        readings.message, readings.channels);
+int PrintResult(const RunSettings& run, const std::string& destination, const ProcessFilter& filter,
+                const ProcessReadings& readings, Console& console) {
+  Ending ending = ResultEnding(run, destination, filter, readings);
   console.TakeForEnd();
-  console.Write(document);
+  console.Write(ending.text);
   // A document that did not arrive is no success: the trace file stays.
   if (!console.Delivered()) return kExitError;
   DeleteProgramFile(kTraceFile);
   if (run.showBanner) {
     console.Write("\n* " + LocalTimeOfDay() + " SAP " + kProgramName + " now processed...\n");
   }
-  return kExitOk;
+  return ending.exitCode;
 }
 
 }  // namespace
@@ -71,30 +93,37 @@ std::string SingleDisplayText(const std::string& rawParameterText) {
 int RunSingleSystem(RunSettings& run, RfcAccess& rfc, Console& console) {
   SystemEntry entry;
   std::string error;
-  if (!ReadProfile(run, &entry, &error)) return ErrorExit(console, error);
+  if (!ReadProfile(run, &entry, &error)) return ErrorExit(console, FailureFormOf(run), error);
 
   RfcEnvironmentRecord environment{RfcErrorHandlerEntry, nullptr};
   rfc.library->RfcEnvironment(&environment);
   if (run.showBanner) PrintProgressLines(run, entry, console);
 
+  // The response time runs from the start of the open to the end of the
+  // last remote call.
+  auto openStart = std::chrono::steady_clock::now();
   RfcHandle connection = OpenRfcConnection(*rfc.library, entry, run.parameters, [&] {
     if (MayPrintSapRfcLine(run)) console.Write(SapRfcLine(entry.destination));
   });
   if (connection == 0) {
-    return ErrorExit(console, "Error 1011: RFC-Open for " + entry.destination + " failed !");
+    return ErrorExit(console, FailureFormOf(run),
+                     "Error 1011: RFC-Open for " + entry.destination + " failed !");
   }
   ProcessFilter filter = ProcessFilterOf(run.parameters);
   ProcessOutcome outcome =
       CollectTopSingle(rfc, connection, MakeRowSelection(filter, entry.destination));
+  std::uint64_t responseMillis = MillisSince(openStart);
   if (outcome.step.result == StepResult::kLibraryFailure) {
     ReportRfcError(outcome.step.failedOperation.c_str());
   }
   rfc.library->RfcClose(connection);
 
   if (outcome.step.result == StepResult::kRemoteFailure) {
-    return ErrorExit(console, outcome.step.errorText + TraceFileHintText());
+    return ErrorExit(console, FailureFormOf(run), outcome.step.errorText + TraceFileHintText());
   }
-  return PrintResult(run, entry, filter, outcome.totals, console);
+  ProcessReadings readings = MakeProcessReadings(outcome.totals, filter, entry.destination,
+                                                 ExtraChannelsOf(run.parameters, responseMillis));
+  return PrintResult(run, entry.destination, filter, readings, console);
 }
 
 }  // namespace qm

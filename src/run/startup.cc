@@ -68,7 +68,7 @@ bool ReadCommandLine(const std::vector<std::string>& args, const std::string& ti
   run->profileName = args[0];
   run->parameters = ParseParameters(JoinParameterText(args));
   if (args.size() >= 2) run->sensorName = args[1];
-  run->showBanner = run->parameters.showBanner;
+  run->showBanner = run->parameters.showBanner && !IsWholeDocumentForm(callerMode);
   run->outputMode = callerMode;
   SelectItemListing(run);
   AddDefaultExtension(&run->profileName);

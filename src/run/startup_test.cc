@@ -34,6 +34,17 @@ TEST(ReadCommandLine, StampsBannerAndTakesTheCallerMode) {
   EXPECT_EQ(ReadOk({"PROD"}).outputMode, OutputMode::kExeXml);
 }
 
+// The plugin and Prometheus forms print their document and nothing else:
+// a marker still means "@" for the file, but no banner.
+TEST(ReadCommandLine, NoBannerInTheWholeDocumentForms) {
+  for (OutputMode mode : {OutputMode::kPlugin, OutputMode::kPrometheus}) {
+    RunSettings run = ReadOk({"PROD", "# @"}, mode);
+    EXPECT_FALSE(run.showBanner) << OutputModeName(mode);
+    EXPECT_TRUE(run.parameters.atMarker) << OutputModeName(mode);
+  }
+  EXPECT_TRUE(ReadOk({"PROD", "#"}, OutputMode::kHollent).showBanner);
+}
+
 TEST(ReadCommandLine, DerivesProfileAndParameters) {
   const std::string longItem(100, 'x');
   struct Case {

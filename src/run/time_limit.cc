@@ -53,19 +53,22 @@ std::string TimeoutMessage(unsigned long seconds) {
 
 TimeoutEnding TimeoutEndingFor(const RunState& state) {
   if (!state.documentOpened) {
-    return {RenderErrorDocument(TimeoutMessage(state.timeoutSeconds)), kExitError};
+    Ending ending =
+        FailureEnding({state.summaryForm.mode, state.start}, TimeoutMessage(state.timeoutSeconds));
+    return {ending.text, ending.exitCode};
   }
   // In listing order: a system finished in time prints as it finished, one
   // still in hand is given up and counts as failed; the systems not yet
   // taken are in no count.
   RunState end = state;
+  end.timedOut = true;
   std::string text;
   for (const std::shared_ptr<ListedSystem>& system : end.pending) {
     text +=
         system->finished ? FinishedSystemText(*system, end) : UnfinishedSystemText(*system, end);
   }
   end.pending.clear();
-  return {text + GlobalSummaryText(end), kExitOk};
+  return {text + GlobalSummaryText(end), GlobalExitCode(end)};
 }
 
 void EndOnTimeout(const RunState& state, Console& console) {
@@ -79,6 +82,11 @@ void StartWatchdog(const RunState& state, Console& console) {
   // Lives as long as the thread, which may outlive every caller.
   auto* watchdog = new Watchdog{&state, &console};
   if (!StartDetachedThread(RunWatchdog, watchdog, kWatchdogStackBytes)) delete watchdog;
+}
+
+void SetEndingMode(RunState& state, OutputMode mode) {
+  std::lock_guard<std::recursive_mutex> hold(OutputLock());
+  state.summaryForm.mode = mode;
 }
 
 void SetTimeLimit(RunState& state, unsigned long seconds) {

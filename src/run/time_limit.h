@@ -19,11 +19,13 @@ struct TimeoutEnding {
   int exitCode = 0;
 };
 
-// The ending for `state`: before a global run's document opening, the error
-// document with TimeoutMessage and exit code 2. After it, in listing order,
-// every system finished in time prints as it finished and every system
-// still in hand counts as failed (with the banner on, its progress line with
-// "State=Rfc Failure"), then the summary, exit code 0.
+// The ending for `state`: before a global run's document opening, the
+// failure ending of TimeoutMessage (the error document and exit code 2 in
+// the XML and text forms). After it, in listing order, every system
+// finished in time prints as it finished and every system still in hand
+// counts as failed (with the banner on, its progress line with
+// "State=Rfc Failure"), then the summary, exit code 0 (in the plugin form
+// CRITICAL, 2).
 TimeoutEnding TimeoutEndingFor(const RunState& state);
 
 // Ends the process on the time limit: takes the console for the end (waits
@@ -39,6 +41,10 @@ void StartWatchdog(const RunState& state, Console& console);
 // Changes the limit in force; the watchdog counts the new one from
 // state.start (a limit already passed ends the run at once).
 void SetTimeLimit(RunState& state, unsigned long seconds);
+
+// The form a timeout before a global run's opening ends in (EXEXML until
+// Quillmark.ini has been read).
+void SetEndingMode(RunState& state, OutputMode mode);
 
 }  // namespace qm
 

@@ -105,6 +105,59 @@ TEST(TimeoutEndingFor, WithWorkersTheSystemsPrintInListingOrder) {
             "\n* hh:mm:ss SAP Quillmark now processed...\n");
 }
 
+// The plugin and Prometheus forms print their document whole: before a
+// global opening the failure of Error 1016, after it the systems so far
+// with the one in hand failed; the plugin form's state is CRITICAL.
+TEST(TimeoutEndingFor, PluginAndPrometheusFormsEndWithTheirWholeDocument) {
+  auto globalState = [](OutputMode mode) {
+    RunState state;
+    state.timeoutSeconds = 50;
+    state.documentOpened = true;
+    state.summaryForm = MakeOutputForm(mode, ParseParameters("WARN.CPU=10"));
+    state.globalItem = "CPU-Usage";
+    state.counts = {2, 0, 0};
+    auto prd = std::make_shared<ListedSystem>();
+    prd->finished = prd->processed = true;
+    prd->channel = Channel{"PRD.P00", "24", "PerCent", Reading::kCpuUsage, 24};
+    prd->destination = "PRD";
+    prd->itemLabel = "PRD.P00";
+    auto qas = std::make_shared<ListedSystem>();
+    qas->destination = "QAS";
+    qas->itemLabel = "QAS.P00";
+    state.pending = {prd, qas};
+    return state;
+  };
+  RunState plugin = globalState(OutputMode::kPlugin);
+  TimeoutEnding ending = TimeoutEndingFor(plugin);
+  EXPECT_EQ(ending.text,
+            "QUILLMARK CRITICAL - (***) CPU-Usage: NoSystems=2, Processed=1, Failed=1 [WARN.CPU] "
+            "| 'PRD.P00'=24%;10;;0;\n");
+  EXPECT_EQ(ending.exitCode, 2);
+
+  RunState prometheus = globalState(OutputMode::kPrometheus);
+  ending = TimeoutEndingFor(prometheus);
+  EXPECT_EQ(std::regex_replace(ending.text, std::regex("run_seconds [0-9.]+"), "run_seconds S"),
+            "# HELP quillmark_cpu_usage_percent Processor share of the matching processes, percent "
+            "of one processor, summed.\n# TYPE quillmark_cpu_usage_percent gauge\n"
+            "quillmark_cpu_usage_percent{dest=\"PRD\",filter=\"\",item=\"PRD.P00\"} 24\n"
+            "# HELP quillmark_up 1 when the system was measured, 0 when it failed (error: the "
+            "failure).\n# TYPE quillmark_up gauge\n"
+            "quillmark_up{dest=\"PRD\",filter=\"\",item=\"PRD.P00\",error=\"\"} 1\n"
+            "quillmark_up{dest=\"QAS\",filter=\"\",item=\"QAS.P00\",error=\"1016\"} 0\n"
+            "# HELP quillmark_run_seconds Duration of the sensor run.\n"
+            "# TYPE quillmark_run_seconds gauge\nquillmark_run_seconds S\n");
+  EXPECT_EQ(ending.exitCode, 0);
+
+  // Before the opening: the failure of the time limit in the form.
+  plugin.documentOpened = prometheus.documentOpened = false;
+  ending = TimeoutEndingFor(plugin);
+  EXPECT_EQ(ending.text, "QUILLMARK CRITICAL - Error 1016: Timeout after 50 seconds !\n");
+  EXPECT_EQ(ending.exitCode, 2);
+  ending = TimeoutEndingFor(prometheus);
+  EXPECT_NE(ending.text.find("\nquillmark_up{error=\"1016\"} 0\n"), std::string::npos);
+  EXPECT_EQ(ending.exitCode, 0);
+}
+
 TEST(TimeoutEndingFor, AGlobalRunWithoutListedSystemsStillSummarizes) {
   RunState state;
   state.documentOpened = true;

@@ -112,6 +112,21 @@ std::string ErrorDocument(const std::string& text);
 // progress lines compare equal.
 std::string MaskTimesOfDay(std::string text);
 
+// What a measured duration reads as once masked.
+inline const std::string kMaskedDuration = "<t>";
+
+// Replaces the measured durations by kMaskedDuration, so they compare
+// equal: the value of the "Response Time" channel in every form (XML:
+// the value after the custom unit "TimeResponse"; Zephanor: the statistic
+// after a "(mSec)" message line; Quenrik: "N mSec"; plugin form: "=Nms;")
+// and the value of quillmark_response_time_seconds and
+// quillmark_run_seconds samples. A global run's item channel is found by
+// its unit, so it is masked under any label.
+std::string MaskDurations(std::string text);
+
+// Both masks: what the harness compares.
+std::string MaskVaryingFigures(const std::string& text);
+
 // ---------------------------------------------------------------------------
 // A case: one row of a table.
 
@@ -163,6 +178,9 @@ struct E2eCase {
   // `outMatches` stands for the runner's RFC library as Quillmark.ini
   // names it.
   Program program = Program::kSensor;
+  // When set: called with the standard output as printed (nothing masked),
+  // for checks beyond comparing it (a parser of the document's format).
+  std::function<void(const std::string& out)> checkOutput = {};
 };
 
 // The case marked standInOnly.

@@ -2,11 +2,13 @@
 // and GLOBAL with "SAP Beaconry.Gbl" and a sensor name): one channel per
 // processed system under the label of the listing's key type, systems that
 // are skipped or fail, the progress lines, the summary, and the library
-// calls of a whole run.
+// calls of a whole run; thresholds and the opt-in channels in global runs,
+// and global runs in the plugin and Prometheus forms.
 //
 // The listed systems of the landscape:
 //   PRD.P00   processed (the rows of sap_fixtures.h)
-//   QAS.P00   processed (CPU-Usage 20, SID 20, time 57717, RES 1610, PRIV 784)
+//   QAS.P00   processed (CPU-Usage 20, SID 20, time 57717, RES 1610, PRIV 784,
+//             3 processes; PRD has 10)
 //   DEV.P00   GET_CPU_ALL answers an exception
 //   TST.P00   GET_TOP_SINGLE answers a failure
 //   NIX.P00   no system at its host: no connection
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "e2e_harness.h"
+#include "exposition_parser.h"
 #include "sap_fixtures.h"
 
 namespace qm::e2e {
@@ -331,6 +334,293 @@ std::vector<E2eCase> CallLogCases() {
 }
 
 // ---------------------------------------------------------------------------
+// Thresholds and the opt-in channels: the thresholds apply to each system's
+// item reading by the item's channel; the opt-in channels can be the item.
+// PRD has 10 processes, QAS 3.
+
+std::string XmlItemWith(const std::string& label, const std::string& unit, const std::string& value,
+                        const std::string& after) {
+  std::string text = "\n<Result><Channel>" + label + "</Channel>";
+  if (!unit.empty()) text += "\n<Unit>Custom</Unit>\n<CustomUnit>" + unit + "</CustomUnit>";
+  return text + "\n<Value>" + value + "</Value>" + after + "</Result>\n";
+}
+
+std::vector<E2eCase> ThresholdAndExtraCases() {
+  const std::string limits = "\n<LimitMode>1</LimitMode>\n<LimitMaxWarning>21</LimitMaxWarning>";
+  const std::string warning = "\n<Warning>1</Warning>";
+  const std::string prdQas = "PRD.P00#QAS.P00#";
+  std::vector<E2eCase> processes;
+  for (const std::string& mode : kAllModes) {
+    E2eCase c = InModes({.name = "ProcessesAsItem",
+                         .args = {"X", "ITEM=Processes EXTRA=PROCS"},
+                         .files = PrfFiles(prdQas)},
+                        {mode})[0];
+    const std::string summary = "Processes: NoSystems=2, Processed=2, Failed=0";
+    if (mode == "Zephanor") {
+      c.out = "\n" + ZephanorChannel("PRD_P00", "PRD.P00", "#", "10") +
+              ZephanorChannel("QAS_P00", "QAS.P00", "#", "3") + TextSummary(summary);
+    } else if (mode == "Quenrik") {
+      c.out = "\n\n> PRD.P00: 10 #\n> QAS.P00: 3 #" + TextSummary(summary);
+    } else {
+      c.out = kXmlStart + XmlItemWith("PRD.P00", "", "10", "") +
+              XmlItemWith("QAS.P00", "", "3", "") + XmlSummary(summary);
+    }
+    processes.push_back(c);
+  }
+  const std::string rtSummary = "Response Time: NoSystems=2, Processed=2, Failed=0";
+  return Join({
+      processes,
+      {
+          // The response time as the item, masked in every form.
+          {.name = "ResponseTimeAsItem",
+           .args = {"X", "ITEM=Response:Time EXTRA=RTIME"},
+           .files = PrfFiles(prdQas),
+           .out = kXmlStart + XmlChannel("PRD.P00", "TimeResponse", kMaskedDuration) +
+                  XmlChannel("QAS.P00", "TimeResponse", kMaskedDuration) + XmlSummary(rtSummary)},
+          {.name = "ResponseTimeAsItem_Zephanor",
+           .args = {"X", "ITEM=Response:Time EXTRA=RTIME"},
+           .files = Plus(PrfFiles(prdQas), {CallerIni("Zephanor")}),
+           .out = "\n" + ZephanorChannel("PRD_P00", "PRD.P00", "mSec", kMaskedDuration) +
+                  ZephanorChannel("QAS_P00", "QAS.P00", "mSec", kMaskedDuration) +
+                  TextSummary(rtSummary)},
+          {.name = "ResponseTimeAsItem_Quenrik",
+           .args = {"X", "ITEM=Response:Time EXTRA=RTIME"},
+           .files = Plus(PrfFiles(prdQas), {CallerIni("Quenrik")}),
+           .out = "\n\n> PRD.P00: " + kMaskedDuration + " mSec\n> QAS.P00: " + kMaskedDuration +
+                  " mSec" + TextSummary(rtSummary)},
+          // Without EXTRA= there is no such channel: the item names none, as
+          // before.
+          {.name = "ProcessesWithoutExtra",
+           .args = {"X", "ITEM=Processes"},
+           .files = PrfFiles(prdQas),
+           .out = kXmlStart + XmlSummary("Processes: NoSystems=2, Processed=2, Failed=0")},
+          // PRTG: each item channel carries the item's limits, a violating
+          // system's channel the warning, the summary the marker; the
+          // threshold of another channel plays no part.
+          {.name = "PrtgThresholdOfTheItem",
+           .args = {"X", "ITEM=CPU-Usage WARN.CPU=21 CRIT.TIME=1"},
+           .files = PrfFiles(prdQas),
+           .out = kXmlStart + XmlItemWith("PRD.P00", "PerCent", "24", limits + warning) +
+                  XmlItemWith("QAS.P00", "PerCent", "20", limits) +
+                  XmlSummary("CPU-Usage: NoSystems=2, Processed=2, Failed=0 [WARN.CPU]")},
+          // A global file's sensor text keeps the colons of its ranges.
+          {.name = "PrtgRangeInTheSensorText",
+           .args = {"GLOBAL", "prodcpu"},
+           .files = GblFiles("Item=CPU-Usage WARN.CPU=10:22", ",Sid"),
+           .out = kXmlStart +
+                  XmlItemWith("PRD", "PerCent", "24",
+                              "\n<LimitMode>1</LimitMode>\n<LimitMaxWarning>22</LimitMaxWarning>"
+                              "\n<LimitMinWarning>10</LimitMinWarning>" +
+                                  warning) +
+                  XmlItemWith("QAS", "PerCent", "20",
+                              "\n<LimitMode>1</LimitMode>\n<LimitMaxWarning>22</LimitMaxWarning>"
+                              "\n<LimitMinWarning>10</LimitMinWarning>") +
+                  XmlSummary("CPU-Usage: NoSystems=3, Processed=2, Failed=1 [WARN.CPU]")},
+          // A malformed range in the sensor text ends the run once the
+          // listing is read.
+          {.name = "MalformedThresholdInTheSensorText",
+           .args = {"GLOBAL", "prodcpu"},
+           .files = GblFiles("Item=CPU-Usage WARN.CPU=1:x", ",Sid"),
+           .out = ErrorDocument("Error 1031: Invalid Threshold WARN.CPU=1:x found..."),
+           .exit = 2},
+      },
+  });
+}
+
+// ---------------------------------------------------------------------------
+// The plugin form: the summary as the message, every system's item reading
+// as performance data, the state from the thresholds and the failures.
+
+std::vector<E2eCase> PluginCases() {
+  const FileSpec plugin = CallerIni("Plugin");
+  const std::string prdQas = "PRD.P00#QAS.P00#";
+  auto gbl = [&](const std::string& text) {
+    return Plus(GlobalFiles("SAP Beaconry.Gbl", text), {plugin});
+  };
+  return {
+      // Some systems failed: WARNING.
+      {.name = "PluginEveryKindOfSystem",
+       .args = {"X", "ITEM=CPU-Usage"},
+       .files = Plus(PrfFiles(kFullListing), {plugin}),
+       .out = "QUILLMARK WARNING - (***) CPU-Usage: NoSystems=7, Processed=2, Failed=4 | "
+              "'PRD.P00'=24%;;;0; 'QAS.P00'=20%;;;0;\n",
+       .exit = 1},
+      // All processed, the item's thresholds kept: OK; a threshold of
+      // another channel is not the item's.
+      {.name = "PluginAllProcessed",
+       .args = {"X", "ITEM=CPU-Time WARN.TIME=2000000 CRIT.CPU=1"},
+       .files = Plus(PrfFiles(prdQas), {plugin}),
+       .out = "QUILLMARK OK - (***) CPU-Time: NoSystems=2, Processed=2, Failed=0 | "
+              "'PRD.P00'=1301202s;2000000;;0; 'QAS.P00'=57717s;2000000;;0;\n"},
+      // One system violates its warning range: WARNING.
+      {.name = "PluginWarningOfOneSystem",
+       .args = {"X", "ITEM=CPU-Usage WARN.CPU=21"},
+       .files = Plus(PrfFiles(prdQas), {plugin}),
+       .out =
+           "QUILLMARK WARNING - (***) CPU-Usage: NoSystems=2, Processed=2, Failed=0 [WARN.CPU] | "
+           "'PRD.P00'=24%;21;;0; 'QAS.P00'=20%;21;;0;\n",
+       .exit = 1},
+      // A critical range wins over a failed system.
+      {.name = "PluginCriticalOfOneSystem",
+       .args = {"X", "ITEM=Processes EXTRA=PROCS CRIT.PROCS=5:"},
+       .files = Plus(PrfFiles("PRD.P00#QAS.P00#DEV.P00#"), {plugin}),
+       .out = "QUILLMARK CRITICAL - (***) Processes: NoSystems=3, Processed=2, Failed=1 "
+              "[CRIT.PROCS] | 'PRD.P00'=10;;5:;0; 'QAS.P00'=3;;5:;0;\n",
+       .exit = 2},
+      // Every system failed: CRITICAL.
+      {.name = "PluginAllFailed",
+       .args = {"X", "ITEM=CPU-Usage"},
+       .files = Plus(PrfFiles("NIX.P00#DEV.P00#"), {plugin}),
+       .out = "QUILLMARK CRITICAL - (***) CPU-Usage: NoSystems=2, Processed=0, Failed=2\n",
+       .exit = 2},
+      // No system measured or failed (no listed profile is there): UNKNOWN.
+      {.name = "PluginNoSystemTaken",
+       .args = {"X", "ITEM=CPU-Usage"},
+       .files = Plus(PrfFiles("MIS.P00#"), {plugin}),
+       .out = "QUILLMARK UNKNOWN - (***) CPU-Usage: NoSystems=1, Processed=0, Failed=0\n",
+       .exit = 3},
+      // The response time as the item, under the Alias key type.
+      {.name = "PluginResponseTime",
+       .args = {"GLOBAL", "prodcpu"},
+       .files = Plus(GblFiles("Item=Response:Time EXTRA=RTIME", ",Alias"), {plugin}),
+       .out =
+           "QUILLMARK WARNING - (***) Response Time: NoSystems=3, Processed=2, Failed=1 | 'PRD'=" +
+           kMaskedDuration + "ms;;;0; 'QAS'=" + kMaskedDuration + "ms;;;0;\n",
+       .exit = 1},
+      // The listing's failures: UNKNOWN.
+      {.name = "PluginE1025",
+       .args = {"GLOBAL", "prodcpu"},
+       .files = gbl("# GSNX: PRODCPU   :Item=CPU-Usage,Sensor=\"SAP Quillmark\"\n"),
+       .out = "QUILLMARK UNKNOWN - Error 1025: Global Server Listing missing...\n",
+       .exit = 3},
+      {.name = "PluginE1026",
+       .args = {"GLOBAL", "prodcpu"},
+       .files = Plus(GblFiles("USER=x", ""), {plugin}),
+       .out = "QUILLMARK UNKNOWN - Error 1026: Global Item Idenification missing...\n",
+       .exit = 3},
+      {.name = "PluginE1029",
+       .args = {"GLOBAL", "prodcpu"},
+       .files = gbl("# GSNG: PRODCPU   : PRD.P00#\n# GSNX: PRODCPU   :Item=CPU-Usage\n"),
+       .out = "QUILLMARK UNKNOWN - Error 1029: Invalid Sensor-Allocation...\n",
+       .exit = 3},
+      {.name = "PluginE1030",
+       .args = {"GLOBAL", "nosuch"},
+       .files = Plus(GblFiles("Item=CPU-Usage", ""), {plugin}),
+       .out = "QUILLMARK UNKNOWN - Error 1030: Global Sensor nosuch not found...\n",
+       .exit = 3},
+      {.name = "PluginE1031InTheSensorText",
+       .args = {"GLOBAL", "prodcpu"},
+       .files = Plus(GblFiles("Item=CPU-Usage CRIT.CPU=9:1", ""), {plugin}),
+       .out = "QUILLMARK UNKNOWN - Error 1031: Invalid Threshold CRIT.CPU=9:1 found...\n",
+       .exit = 3},
+      // An RFC error report of a system: UNKNOWN, nothing printed before.
+      {.name = "PluginRfcErrorReport",
+       .args = {"X", "ITEM=CPU-Usage"},
+       .files = Plus(PrfFiles("QAS.P00#PRD.P00#", Landscape("abort = ItGetLine table lost\n")),
+                     {plugin}),
+       .out = "QUILLMARK UNKNOWN - RFC error: ItGetLine TF_CPU_ALL, ItGetLine: table lost\n",
+       .exit = 3,
+       .standInOnly = true},
+      // The time limit after the systems were started: CRITICAL, with what
+      // was measured until then.
+      {.name = "PluginTimeLimit",
+       .args = {"X", "ITEM=CPU-Usage"},
+       .files = Plus(
+           PrfFiles(prdQas, Landscape("", "delay_ms = 5000\n")),
+           {WorkFile("Quillmark.ini", "Caller=Plugin\nParallel=1\nSystemTimeout=0\nTimeout=2\n")}),
+       .out = "QUILLMARK CRITICAL - (***) CPU-Usage: NoSystems=2, Processed=1, Failed=1 | "
+              "'PRD.P00'=24%;;;0;\n",
+       .exit = 2,
+       .timeout = std::chrono::milliseconds(6000)},
+  };
+}
+
+// ---------------------------------------------------------------------------
+// The Prometheus form: the item's samples and every taken system's up
+// sample, labelled with destination, filter and item label.
+
+void ExpectExposition(const std::string& out) {
+  test::Exposition parsed = test::ParseExposition(out);
+  EXPECT_TRUE(parsed.ok) << parsed.error << "\n" << out;
+}
+
+std::string Labels(const std::string& dest, const std::string& filter, const std::string& item) {
+  return "dest=\"" + dest + "\",filter=\"" + filter + "\",item=\"" + item + "\"";
+}
+
+std::string Up(const std::string& labels, const std::string& error) {
+  return PrometheusSample("quillmark_up", labels + ",error=\"" + error + "\"",
+                          error.empty() ? "1" : "0");
+}
+
+std::vector<E2eCase> PrometheusCases() {
+  const FileSpec prometheus = CallerIni("Prometheus");
+  const std::string cpu = "quillmark_cpu_usage_percent";
+  const std::string prd = Labels("PRD", "", "PRD.P00"), qas = Labels("QAS", "", "QAS.P00");
+  return {
+      // Every kind of system: the failed ones with their failure's number,
+      // the skipped one not at all.
+      {.name = "PrometheusEveryKindOfSystem",
+       .args = {"X", "ITEM=CPU-Usage"},
+       .files = Plus(PrfFiles(kFullListing), {prometheus}),
+       .out = PrometheusFamily(cpu) + PrometheusSample(cpu, prd, "24") +
+              PrometheusSample(cpu, qas, "20") + PrometheusFamily("quillmark_up") + Up(prd, "") +
+              Up(Labels("NIX", "", "NIX.P00"), "1011") + Up(Labels("PRD", "", "NOPW.P00"), "1007") +
+              Up(qas, "") + Up(Labels("DEV", "", "DEV.P00"), "1012") +
+              Up(Labels("TST", "", "TST.P00"), "1014") + PrometheusRunSeconds(),
+       .checkOutput = ExpectExposition},
+      // The processes of a user under the Sid key type; two profiles of one
+      // destination would repeat a series: the first one is reported.
+      {.name = "PrometheusProcessesOfAUserBySid",
+       .args = {"GLOBAL", "prodcpu"},
+       .files = Plus(GlobalFiles("SAP Beaconry.Gbl",
+                                 "# GSNG: PRODCPU   : PRD.P00#NOPW.P00#QAS.P00#DEV.P00#\n"
+                                 "# GSNX: PRODCPU   :Item=Processes USER=prdadm EXTRA=PROCS,"
+                                 "Sensor=\"SAP Quillmark\",Sid\n"),
+                     {prometheus}),
+       .out = PrometheusFamily("quillmark_processes") +
+              PrometheusSample("quillmark_processes", Labels("PRD", "PRDADM", "PRD"), "3") +
+              PrometheusSample("quillmark_processes", Labels("QAS", "PRDADM", "QAS"), "0") +
+              PrometheusFamily("quillmark_up") + Up(Labels("PRD", "PRDADM", "PRD"), "") +
+              Up(Labels("QAS", "PRDADM", "QAS"), "") + Up(Labels("DEV", "PRDADM", "DEV"), "1012") +
+              PrometheusRunSeconds(),
+       .checkOutput = ExpectExposition},
+      // An item that names no channel: the up samples alone.
+      {.name = "PrometheusItemNamingNoChannel",
+       .args = {"X", "ITEM=cpu-usage"},
+       .files = Plus(PrfFiles("PRD.P00#QAS.P00#"), {prometheus}),
+       .out = PrometheusFamily("quillmark_up") + Up(prd, "") + Up(qas, "") + PrometheusRunSeconds(),
+       .checkOutput = ExpectExposition},
+      // The time limit: the system in hand failed with 1016; exit code 0.
+      {.name = "PrometheusTimeLimit",
+       .args = {"X", "ITEM=Response:Time EXTRA=RTIME"},
+       .files = Plus(PrfFiles("PRD.P00#QAS.P00#", Landscape("", "delay_ms = 5000\n")),
+                     {WorkFile("Quillmark.ini",
+                               "Caller=Prometheus\nParallel=1\nSystemTimeout=0\nTimeout=2\n")}),
+       .out = PrometheusFamily("quillmark_response_time_seconds") +
+              PrometheusSample("quillmark_response_time_seconds", prd, kMaskedDuration) +
+              PrometheusFamily("quillmark_up") + Up(prd, "") + Up(qas, "1016") +
+              PrometheusRunSeconds(),
+       .timeout = std::chrono::milliseconds(6000),
+       .checkOutput = ExpectExposition},
+      // A failure of the listing.
+      {.name = "PrometheusE1030",
+       .args = {"GLOBAL", "nosuch"},
+       .files = Plus(GblFiles("Item=CPU-Usage", ""), {prometheus}),
+       .out = PrometheusFailure("1030"),
+       .checkOutput = ExpectExposition},
+      // An RFC error report of a system.
+      {.name = "PrometheusRfcErrorReport",
+       .args = {"X", "ITEM=CPU-Usage"},
+       .files = Plus(PrfFiles("QAS.P00#PRD.P00#", Landscape("abort = ItGetLine table lost\n")),
+                     {prometheus}),
+       .out = PrometheusFailure("rfc"),
+       .standInOnly = true,
+       .checkOutput = ExpectExposition},
+  };
+}
+
+// ---------------------------------------------------------------------------
 
 class GlobalRun : public ::testing::TestWithParam<E2eCase> {};
 
@@ -343,6 +633,10 @@ INSTANTIATE_TEST_SUITE_P(GlobalFile, GlobalRun, ::testing::ValuesIn(GlobalFileCa
 INSTANTIATE_TEST_SUITE_P(RfcErrors, GlobalRun, ::testing::ValuesIn(GlobalRfcErrorCases()),
                          CaseName);
 INSTANTIATE_TEST_SUITE_P(CallLog, GlobalRun, ::testing::ValuesIn(CallLogCases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(ThresholdsAndExtras, GlobalRun,
+                         ::testing::ValuesIn(ThresholdAndExtraCases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(Plugin, GlobalRun, ::testing::ValuesIn(PluginCases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(Prometheus, GlobalRun, ::testing::ValuesIn(PrometheusCases()), CaseName);
 
 }  // namespace
 }  // namespace qm::e2e

@@ -37,6 +37,37 @@ TEST(Harness, MasksEveryTimeOfDay) {
   for (const auto& c : cases) EXPECT_EQ(MaskTimesOfDay(c.text), c.masked) << c.text;
 }
 
+TEST(Harness, MasksResponseTimesInEveryFormAndTheRunDuration) {
+  struct {
+    std::string text;
+    std::string masked;
+  } cases[] = {
+      {"<CustomUnit>TimeResponse</CustomUnit>\n<Value>123</Value>",
+       "<CustomUnit>TimeResponse</CustomUnit>\n<Value><t></Value>"},
+      {"<CustomUnit>MByte</CustomUnit>\n<Value>123</Value>",
+       "<CustomUnit>MByte</CustomUnit>\n<Value>123</Value>"},
+      {"Message.PRD_P00: PRD.P00 (mSec)\nStatistic.PRD_P00: 7\n",
+       "Message.PRD_P00: PRD.P00 (mSec)\nStatistic.PRD_P00: <t>\n"},
+      {"Message.X: X (MByte)\nStatistic.X: 7", "Message.X: X (MByte)\nStatistic.X: 7"},
+      {"> Response Time: 45 mSec\n> QAS.P00: 0 mSec",
+       "> Response Time: <t> mSec\n> QAS.P00: <t> mSec"},
+      {"> Processes: 45 #", "> Processes: 45 #"},
+      {"'response_time'=17ms;;;0; 'PRD.P00'=3ms;;10;0; 'processes'=10;;;0;",
+       "'response_time'=<t>ms;;;0; 'PRD.P00'=<t>ms;;10;0; 'processes'=10;;;0;"},
+      {"quillmark_response_time_seconds{dest=\"a b\"} 0.012\nquillmark_run_seconds 1.500\n"
+       "quillmark_processes{dest=\"x\"} 10\n",
+       "quillmark_response_time_seconds{dest=\"a b\"} <t>\nquillmark_run_seconds <t>\n"
+       "quillmark_processes{dest=\"x\"} 10\n"},
+      {"# HELP quillmark_run_seconds Duration of the sensor run.\n",
+       "# HELP quillmark_run_seconds Duration of the sensor run.\n"},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MaskDurations(c.text), c.masked) << c.text;
+    EXPECT_EQ(MaskDurations(c.masked), c.masked) << "masked twice: " << c.text;
+  }
+}
+
 // A runner that names an RFC library puts its line first into the case's
 // Quillmark.ini (after a byte-order mark), or writes one.
 TEST(Harness, NamesTheRfcLibraryInQuillmarkIni) {
@@ -100,7 +131,7 @@ TEST(Harness, FailsAHungRunWithinItsTimeLimit) {
 
 TEST(Harness, FailsOnWrongOutputExitCodeAndChangesBelowTheRoot) {
   EXPECT_NONFATAL_FAILURE(RunCase(ExpectsLineCase(), ShellRunner("echo other")),
-                          "MaskTimesOfDay(r.out)");
+                          "MaskVaryingFigures(r.out)");
   EXPECT_NONFATAL_FAILURE(RunCase(ExpectsLineCase(), ShellRunner("echo expected; exit 2")),
                           "r.exitCode");
   EXPECT_NONFATAL_FAILURE(

@@ -34,6 +34,7 @@
 #define QUILLMARK_TESTS_E2E_SAP_FIXTURES_H_
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "e2e_harness.h"
@@ -239,6 +240,80 @@ inline std::string RfcErrorReport(const std::string& operation, const std::strin
          "\n"
          "* Programm aborted...\n"
          "* Error at EoXput-File...\n";
+}
+
+// ---------------------------------------------------------------------------
+// The plugin and Prometheus forms.
+
+// The plugin form's performance data of the five channels of `r` without
+// thresholds.
+inline std::string PluginPerformanceData(const Readings& r) {
+  return "'cpu_usage'=" + r.cpuUsage + "%;;;0; 'sid_usage'=" + r.sidUsage +
+         "%;;;0; 'cpu_time'=" + r.cpuTime + "s;;;0; 'working_set'=" + r.workingSet +
+         "MB;;;0; 'private_pages'=" + r.privatePages + "MB;;;0;";
+}
+
+// The "# HELP" and "# TYPE" lines of one of the program's gauges.
+inline std::string PrometheusFamily(const std::string& metric) {
+  static const std::pair<std::string, std::string> kHelp[] = {
+      {"quillmark_cpu_usage_percent",
+       "Processor share of the matching processes, percent of one processor, summed."},
+      {"quillmark_sid_usage_percent",
+       "Processor share of the SAP system's own processes, percent of one processor, summed (0 "
+       "with a filter)."},
+      {"quillmark_cpu_time_seconds", "Processor time of the matching processes in seconds."},
+      {"quillmark_working_set_megabytes",
+       "Working set of the matching processes in megabytes of 1000 KB."},
+      {"quillmark_private_pages_megabytes",
+       "Private pages of the matching processes in megabytes of 1000 KB."},
+      {"quillmark_processes", "Number of matching processes."},
+      {"quillmark_response_time_seconds",
+       "Time from the start of the RFC open to the end of the last remote call."},
+      {"quillmark_up", "1 when the system was measured, 0 when it failed (error: the failure)."},
+      {"quillmark_run_seconds", "Duration of the sensor run."},
+  };
+  for (const auto& [name, help] : kHelp) {
+    if (name == metric) return "# HELP " + metric + " " + help + "\n# TYPE " + metric + " gauge\n";
+  }
+  return "unknown metric " + metric;
+}
+
+// One sample line.
+inline std::string PrometheusSample(const std::string& metric, const std::string& labels,
+                                    const std::string& value) {
+  return metric + (labels.empty() ? "" : "{" + labels + "}") + " " + value + "\n";
+}
+
+// The run's duration, masked (see MaskDurations).
+inline std::string PrometheusRunSeconds() {
+  return PrometheusFamily("quillmark_run_seconds") + "quillmark_run_seconds " + kMaskedDuration +
+         "\n";
+}
+
+// A single system's Prometheus document: the five channels of `r` under
+// `labels`, then `extra` (the families of the opt-in channels), up and the
+// run's duration.
+inline std::string PrometheusDocument(const std::string& labels, const Readings& r,
+                                      const std::string& extra = "") {
+  const std::pair<const char*, std::string> five[] = {
+      {"quillmark_cpu_usage_percent", r.cpuUsage},
+      {"quillmark_sid_usage_percent", r.sidUsage},
+      {"quillmark_cpu_time_seconds", r.cpuTime},
+      {"quillmark_working_set_megabytes", r.workingSet},
+      {"quillmark_private_pages_megabytes", r.privatePages},
+  };
+  std::string text;
+  for (const auto& [metric, value] : five) {
+    text += PrometheusFamily(metric) + PrometheusSample(metric, labels, value);
+  }
+  return text + extra + PrometheusFamily("quillmark_up") +
+         PrometheusSample("quillmark_up", labels + ",error=\"\"", "1") + PrometheusRunSeconds();
+}
+
+// A failure in the Prometheus form.
+inline std::string PrometheusFailure(const std::string& error) {
+  return PrometheusFamily("quillmark_up") +
+         PrometheusSample("quillmark_up", "error=\"" + error + "\"", "0") + PrometheusRunSeconds();
 }
 
 inline const std::string kBanner = "* hh:mm:ss SAP Quillmark Vers 4.3 / 29.08.22\n";
