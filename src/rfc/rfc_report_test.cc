@@ -10,31 +10,15 @@
 #include <sstream>
 
 #include "platform/file_names.h"
+#include "sample_rfc_error.h"
 
 namespace qm {
 namespace {
 
 namespace fs = std::filesystem;
 
-RfcErrorInfo SampleInfo() {
-  RfcErrorInfo info{};
-  std::strcpy(info.key, "RFC_ERROR_COMMUNICATION");
-  std::strcpy(info.status, "FAILURE");
-  std::strcpy(info.message, "partner 'sapprd:sapgw07' not reached");
-  std::strcpy(info.internalStatus, "");
-  return info;
-}
-
-const char kSampleReport[] =
-    "RFC error\n"
-    "operation/code  : ItGetLine TF_TOP_SINGLE\n"
-    "key             : RFC_ERROR_COMMUNICATION\n"
-    "status          : FAILURE\n"
-    "message         : partner 'sapprd:sapgw07' not reached\n"
-    "internal status : \n"
-    "\n"
-    "* Programm aborted...\n"
-    "* Error at EoXput-File...\n";
+using testsupport::kSampleReport;
+using testsupport::SampleInfo;
 
 TEST(PrintField, PadsTheLabelAfterTheIndent) {
   std::string out;

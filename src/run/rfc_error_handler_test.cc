@@ -7,28 +7,13 @@
 #include <cstring>
 #include <string>
 
+#include "sample_rfc_error.h"
+
 namespace qm {
 namespace {
 
-RfcErrorInfo SampleInfo() {
-  RfcErrorInfo info{};
-  std::strcpy(info.key, "RFC_ERROR_COMMUNICATION");
-  std::strcpy(info.status, "FAILURE");
-  std::strcpy(info.message, "partner 'sapprd:sapgw07' not reached");
-  std::strcpy(info.internalStatus, "");
-  return info;
-}
-
-const char kSampleReport[] =
-    "RFC error\n"
-    "operation/code  : ItGetLine TF_TOP_SINGLE\n"
-    "key             : RFC_ERROR_COMMUNICATION\n"
-    "status          : FAILURE\n"
-    "message         : partner 'sapprd:sapgw07' not reached\n"
-    "internal status : \n"
-    "\n"
-    "* Programm aborted...\n"
-    "* Error at EoXput-File...\n";
+using testsupport::kSampleReport;
+using testsupport::SampleInfo;
 
 // The report is written from inside a library call and ends the process, so
 // these run as death tests: the console writes to standard error, and the
