@@ -125,7 +125,7 @@ E2eCase ExpectsLineCase() { return {.name = "wrong", .out = "expected\n", .exit 
 
 TEST(Harness, FailsAHungRunWithinItsTimeLimit) {
   auto start = std::chrono::steady_clock::now();
-  EXPECT_FATAL_FAILURE(RunCase(HungCase(), ShellRunner("sleep 30")), "killed after 300 ms");
+  EXPECT_FATAL_FAILURE(RunCase(HungCase(), ShellRunner("sleep 30")), "killed after ");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
