@@ -56,6 +56,9 @@ void RemoveTemporaryFiles();
 
 // The local time of day as "hh:mm:ss" (24-hour clock, two digits each).
 std::string LocalTimeOfDay();
+// The local date and time as "yyyymmdd hhmmss", as trace files stamp their
+// entries. Both are safe from any thread.
+std::string LocalDateTimeStamp();
 
 // Prepares standard output: binary mode on Windows, so documents are written
 // exactly as built; elsewhere a closed pipe makes writes fail instead of

@@ -48,12 +48,33 @@ void DeleteProgramFile(const std::string& windowsPath) {
   if (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) unlink(path.c_str());
 }
 
-std::string LocalTimeOfDay() {
+namespace {
+
+// localtime_r reads the time zone on its first use; doing that once, under
+// the static's guard, keeps threads that ask at the same time apart.
+struct tm LocalNow() {
+  static const bool zoneRead = (tzset(), true);
+  (void)zoneRead;
   std::time_t now = std::time(nullptr);
-  struct tm local;
+  struct tm local {};
   localtime_r(&now, &local);
+  return local;
+}
+
+}  // namespace
+
+std::string LocalTimeOfDay() {
+  struct tm local = LocalNow();
   char text[16];
   std::snprintf(text, sizeof text, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
+  return text;
+}
+
+std::string LocalDateTimeStamp() {
+  struct tm local = LocalNow();
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d%02d%02d %02d%02d%02d", local.tm_year + 1900,
+                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
   return text;
 }
 

@@ -59,6 +59,15 @@ std::string LocalTimeOfDay() {
   return text;
 }
 
+std::string LocalDateTimeStamp() {
+  SYSTEMTIME local;
+  GetLocalTime(&local);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04u%02u%02u %02u%02u%02u", local.wYear, local.wMonth,
+                local.wDay, local.wHour, local.wMinute, local.wSecond);
+  return text;
+}
+
 void SetBinaryStdout() { _setmode(_fileno(stdout), _O_BINARY); }
 
 unsigned long CurrentProcessId() { return GetCurrentProcessId(); }

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -633,7 +635,8 @@ TEST_F(NwRfcAdapterTest, OversizedSapRfcIniIsNotRead) {
 // The adapter's own tables, and calls on connections that are not open.
 // Threads at once, each on a connection of its own, as the workers of a
 // global run: every thread gets its own system's rows, and its own
-// exception text and last error, however the calls interleave.
+// exception text and last error, however the calls interleave; opens that
+// fail together leave one whole trace entry each.
 TEST_F(NwRfcAdapterTest, ThreadsWorkOnConnectionsOfTheirOwn) {
   WriteFileBytes("land.ini",
                  "[A]\nhost = a\nsysnr = 1\ntop = synthetic 50\n"
@@ -646,27 +649,36 @@ TEST_F(NwRfcAdapterTest, ThreadsWorkOnConnectionsOfTheirOwn) {
   ASSERT_FALSE(rowsOfA.empty());
   ASSERT_NE(rowsOfA, rowsOfB);
 
+  enum class Outcome { kRows, kException, kNotReached };
   struct Worker {
     const char* host;
     int sysnr;
-    const std::vector<unsigned char>* rows;  // null: the call fails
+    Outcome outcome;
+    const std::vector<unsigned char>* rows;
     const char* key;
   };
-  const Worker workers[] = {{"a", 1, &rowsOfA, ""},
-                            {"b", 2, &rowsOfB, ""},
-                            {"x", 3, nullptr, "FIRST_KEY"},
-                            {"y", 4, nullptr, "SECOND_KEY"}};
+  const Worker workers[] = {{"a", 1, Outcome::kRows, &rowsOfA, ""},
+                            {"b", 2, Outcome::kRows, &rowsOfB, ""},
+                            {"x", 3, Outcome::kException, nullptr, "FIRST_KEY"},
+                            {"y", 4, Outcome::kException, nullptr, "SECOND_KEY"},
+                            {"nowhere", 9, Outcome::kNotReached, nullptr, ""}};
+  constexpr int kCopies = 10;
+  constexpr int kRounds = 300;
   std::vector<std::thread> threads;
   std::atomic<int> wrong{0};
-  for (int copy = 0; copy < 8; ++copy) {
-    const Worker& w = workers[copy % 4];
+  for (int copy = 0; copy < kCopies; ++copy) {
+    const Worker& w = workers[copy % std::size(workers)];
     threads.emplace_back([&library, &wrong, w] {
-      for (int round = 0; round < 300; ++round) {
+      for (int round = 0; round < kRounds; ++round) {
         RfcHandle handle = Open(library, w.host, w.sysnr);
+        if (w.outcome == Outcome::kNotReached) {
+          if (handle != 0) ++wrong;
+          continue;
+        }
         CallResult got = Call(library, handle, true);
-        bool own = w.rows != nullptr ? got.result == 0 && got.rows == *w.rows
-                                     : got.result != 0 && got.exception == w.key &&
-                                           std::string(LastError(library).key) == w.key;
+        bool own = w.outcome == Outcome::kRows ? got.result == 0 && got.rows == *w.rows
+                                               : got.result != 0 && got.exception == w.key &&
+                                                     std::string(LastError(library).key) == w.key;
         if (!own) ++wrong;
         library.RfcClose(handle);
       }
@@ -674,6 +686,14 @@ TEST_F(NwRfcAdapterTest, ThreadsWorkOnConnectionsOfTheirOwn) {
   }
   for (std::thread& t : threads) t.join();
   EXPECT_EQ(wrong, 0);
+
+  const std::string notReached = "partner 'nowhere:sapgw09' not reached";
+  std::vector<std::string> errors = TraceErrors();
+  EXPECT_EQ(std::count(errors.begin(), errors.end(), notReached),
+            kCopies / std::size(workers) * kRounds);
+  std::string trace = ReadFileBytes("Dev_Rfc.Trc");
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'),
+            2 * static_cast<std::ptrdiff_t>(errors.size()));
 }
 
 TEST_F(NwRfcAdapterTest, TablesAndBadHandles) {

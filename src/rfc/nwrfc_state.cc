@@ -1,7 +1,7 @@
 #include "rfc/nwrfc_state.h"
 
 #include <cstdio>
-#include <ctime>
+#include <mutex>
 
 #include "platform/file_names.h"
 #include "platform/platform.h"
@@ -42,14 +42,13 @@ void SetLastError(std::string_view key, std::string_view message) {
 }
 
 void AppendTrace(std::string_view text) {
-  std::time_t now = std::time(nullptr);
-  char stamp[32] = "00000000 000000";
-  if (const std::tm* local = std::localtime(&now)) {
-    std::strftime(stamp, sizeof stamp, "%Y%m%d %H%M%S", local);
-  }
-  std::string block = std::string("**** ERROR file opened at ") + stamp + "\nERROR       ";
+  std::string block = "**** ERROR file opened at " + LocalDateTimeStamp() + "\nERROR       ";
   for (char c : text) block.push_back(c == '\n' || c == '\r' ? ' ' : c);
   block.push_back('\n');
+  // Workers of a global run fail at the same time; one entry at a time keeps
+  // each block whole in the file.
+  static std::mutex traceMutex;
+  std::lock_guard<std::mutex> lock(traceMutex);
   std::FILE* trace = std::fopen(MapPath(kTraceFile).c_str(), "ab");
   if (trace == nullptr) return;
   std::fwrite(block.data(), 1, block.size(), trace);
