@@ -22,7 +22,8 @@ void FuzzCommandLine(const std::uint8_t* data, std::size_t size) {
 
   RunSettings run;
   std::string error;
-  if (!ReadCommandLine(args, "12:34:56", mode, &run, &error)) {
+  if (!ReadCommandLine(
+          args, [] { return std::string("12:34:56"); }, mode, &run, &error)) {
     Require(args.empty(), "only a missing argument fails start-up", error);
     RequireErrorDocument(error);
     return;

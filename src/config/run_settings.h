@@ -31,9 +31,10 @@ struct RunSettings {
   // When the process started (the Prometheus form reports the run's
   // duration).
   std::chrono::steady_clock::time_point processStart = std::chrono::steady_clock::now();
-  // "* hh:mm:ss SAP Quillmark Vers 4.3 / 29.08.22", stamped at start.
+  // "* hh:mm:ss SAP Quillmark Vers 4.3 / 29.08.22", stamped at start when
+  // the banner is shown (empty otherwise).
   std::string bannerLine;
-  // The start time of day (hh:mm:ss) shown in bannerLine.
+  // The start time of day (hh:mm:ss) shown in bannerLine, likewise.
   std::string startTime;
   // The command line's parameter text holds "#", "@", "$" or "%", and the
   // form prints progress lines (the plugin and Prometheus forms never do).

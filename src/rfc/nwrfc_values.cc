@@ -1,7 +1,8 @@
 #include "rfc/nwrfc_values.h"
 
-#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 #include "platform/text.h"
@@ -21,15 +22,28 @@ std::string Shown(std::string_view text) {
   return std::string(text.substr(0, kShownLength)) + "...";
 }
 
+// The fewest digits of `format` that read back as `value`. printf rounds
+// correctly, so the first precision that reads back is the shortest form.
+// (std::to_chars would do the same, but brings in the maths library, one
+// more library to load at every start.)
+// Fixed notation needs up to 330 decimals for the smallest values; 17
+// significant digits always read back.
+std::string ShortestText(double value, const char* format, int firstPrecision, int lastPrecision) {
+  char buffer[400];
+  for (int precision = firstPrecision; precision < lastPrecision; ++precision) {
+    std::snprintf(buffer, sizeof buffer, format, precision, value);
+    if (std::strtod(buffer, nullptr) == value) return buffer;
+  }
+  std::snprintf(buffer, sizeof buffer, format, lastPrecision, value);
+  return buffer;
+}
+
 std::string FloatText(double value) {
   if (std::isnan(value)) return "nan";
   if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
   // Plain digits while they stay short, else the shortest exact form.
-  char buffer[64];
-  auto result = std::fabs(value) < 1e15
-                    ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed)
-                    : std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
+  return std::fabs(value) < 1e15 ? ShortestText(value, "%.*f", 0, 330)
+                                 : ShortestText(value, "%.*g", 1, 17);
 }
 
 // The digits of a decimal text without sign, point and exponent, with the

@@ -70,7 +70,7 @@ int RunProgram(const std::vector<std::string>& args, Console& console, RunState&
   const FailureForm failureForm{settings.outputMode, state.start};
   RunSettings run;
   std::string error;
-  if (!ReadCommandLine(args, LocalTimeOfDay(), settings.outputMode, &run, &error)) {
+  if (!ReadCommandLine(args, LocalTimeOfDay, settings.outputMode, &run, &error)) {
     return ErrorExit(console, failureForm, error);
   }
   run.processStart = state.start;

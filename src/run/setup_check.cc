@@ -362,7 +362,7 @@ int RunSetupCheck(const std::vector<std::string>& args, Console& console) {
 
   RunSettings run;
   std::string error;
-  if (!ReadCommandLine(args, LocalTimeOfDay(), settings.outputMode, &run, &error) ||
+  if (!ReadCommandLine(args, LocalTimeOfDay, settings.outputMode, &run, &error) ||
       !LocateProfile(&run, &error)) {
     report.Section("Profile");
     report.Problem(error);

@@ -56,11 +56,9 @@ void SelectGlobalFile(RunSettings* run) {
 
 }  // namespace
 
-bool ReadCommandLine(const std::vector<std::string>& args, const std::string& timeOfDay,
+bool ReadCommandLine(const std::vector<std::string>& args, std::string (*timeOfDay)(),
                      OutputMode callerMode, RunSettings* run, std::string* error) {
   *run = RunSettings();
-  run->startTime = timeOfDay;
-  run->bannerLine = "* " + timeOfDay + " SAP " + kProgramName + " " + kProgramVersion;
   if (args.empty()) {
     *error = kMissingProfileName;
     return false;
@@ -69,6 +67,10 @@ bool ReadCommandLine(const std::vector<std::string>& args, const std::string& ti
   run->parameters = ParseParameters(JoinParameterText(args));
   if (args.size() >= 2) run->sensorName = args[1];
   run->showBanner = run->parameters.showBanner && !IsWholeDocumentForm(callerMode);
+  if (run->showBanner) {
+    run->startTime = timeOfDay();
+    run->bannerLine = "* " + run->startTime + " SAP " + kProgramName + " " + kProgramVersion;
+  }
   run->outputMode = callerMode;
   SelectItemListing(run);
   AddDefaultExtension(&run->profileName);

@@ -14,11 +14,13 @@ inline constexpr const char kProgramName[] = "Quillmark";
 inline constexpr const char kProgramVersion[] = "Vers 4.3 / 29.08.22";
 
 // Fills *run from the arguments after the program name (args[0] is the
-// profile name). `timeOfDay` is the start time "hh:mm:ss"; `callerMode` is
-// the OutputMode the installation is set up for (from Quillmark.ini).
+// profile name). `timeOfDay` gives the start time "hh:mm:ss" for the banner;
+// it is asked only when the banner is shown, since the first reading of the
+// local time reads the zone file. `callerMode` is the OutputMode the
+// installation is set up for (from Quillmark.ini).
 // Returns false with *error set to the message of an error exit
 // ("Error 1001: ..." when there is no argument).
-bool ReadCommandLine(const std::vector<std::string>& args, const std::string& timeOfDay,
+bool ReadCommandLine(const std::vector<std::string>& args, std::string (*timeOfDay)(),
                      OutputMode callerMode, RunSettings* run, std::string* error);
 
 }  // namespace qm

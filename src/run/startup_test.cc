@@ -8,11 +8,18 @@
 namespace qm {
 namespace {
 
+// The clock the banner reads, counting how often it was asked.
+int clockReadings = 0;
+std::string NineFortyOne() {
+  ++clockReadings;
+  return "09:41:07";
+}
+
 RunSettings ReadOk(const std::vector<std::string>& args,
                    OutputMode callerMode = OutputMode::kExeXml) {
   RunSettings run;
   std::string error;
-  EXPECT_TRUE(ReadCommandLine(args, "09:41:07", callerMode, &run, &error)) << error;
+  EXPECT_TRUE(ReadCommandLine(args, NineFortyOne, callerMode, &run, &error)) << error;
   return run;
 }
 
@@ -20,18 +27,25 @@ TEST(ReadCommandLine, NoArgumentIsError1001) {
   RunSettings run;
   run.globalMode = true;  // left over: start-up resets everything
   std::string error;
-  EXPECT_FALSE(ReadCommandLine({}, "23:59:01", OutputMode::kQuenrik, &run, &error));
+  EXPECT_FALSE(ReadCommandLine({}, NineFortyOne, OutputMode::kQuenrik, &run, &error));
   EXPECT_EQ(error, "Error 1001: Parameter for Profile-Name is missing !");
   EXPECT_FALSE(run.globalMode);
-  EXPECT_EQ(run.bannerLine, "* 23:59:01 SAP Quillmark Vers 4.3 / 29.08.22");
 }
 
-TEST(ReadCommandLine, StampsBannerAndTakesTheCallerMode) {
-  RunSettings run = ReadOk({"PROD"}, OutputMode::kZephanor);
+// The banner is stamped with the start time only where it is shown; a run
+// without it never reads the clock (the first reading loads the zone file).
+TEST(ReadCommandLine, StampsTheShownBannerAndTakesTheCallerMode) {
+  clockReadings = 0;
+  RunSettings run = ReadOk({"PROD", "#"}, OutputMode::kZephanor);
   EXPECT_EQ(run.bannerLine, "* 09:41:07 SAP Quillmark Vers 4.3 / 29.08.22");
   EXPECT_EQ(run.startTime, "09:41:07");
   EXPECT_EQ(run.outputMode, OutputMode::kZephanor);
-  EXPECT_EQ(ReadOk({"PROD"}).outputMode, OutputMode::kExeXml);
+  EXPECT_EQ(clockReadings, 1);
+
+  RunSettings plain = ReadOk({"PROD"});
+  EXPECT_EQ(plain.outputMode, OutputMode::kExeXml);
+  EXPECT_EQ(plain.bannerLine, "");
+  EXPECT_EQ(clockReadings, 1);
 }
 
 // The plugin and Prometheus forms print their document and nothing else:
