@@ -12,8 +12,8 @@
 namespace nwrfcfake {
 namespace {
 
-using rfcsim::FieldSpec;
 using rfcsim::FieldType;
+using rfcsim::RowField;
 using rfcsim::System;
 
 // The descriptions built so far, kept until reset. Threads may ask at once:
@@ -61,9 +61,9 @@ unsigned AlignmentOf(RFCTYPE type, unsigned length) {
   return length < 8 ? length : 8;
 }
 
-RFCTYPE NativeType(const FieldSpec& spec) {
-  if (spec.kind == FieldSpec::kInt4) return RFCTYPE_INT;
-  if (spec.kind == FieldSpec::kInt2) return RFCTYPE_INT2;
+RFCTYPE NativeType(const RowField& rowField) {
+  if (rowField.kind == RowField::kInt4) return RFCTYPE_INT;
+  if (rowField.kind == RowField::kInt2) return RFCTYPE_INT2;
   return RFCTYPE_CHAR;
 }
 
@@ -73,15 +73,15 @@ FakeTypeDesc RowType(const System& system, const rfcsim::RowLayout& layout, cons
   type.layout = &layout;
   unsigned end = 0;
   for (std::size_t i = 0; i < layout.count; ++i) {
-    const FieldSpec& spec = layout.fields[i];
-    if (system.IsMissingField(name, spec.name)) continue;
+    const RowField& rowField = layout.fields[i];
+    if (system.IsMissingField(name, rowField.name)) continue;
     FakeFieldDesc field;
-    field.name = spec.name;
-    field.spec = &spec;
-    field.retyped = system.FindFieldType(name, spec.name);
-    field.type = field.retyped != nullptr ? SdkTypeOf(field.retyped->kind) : NativeType(spec);
+    field.name = rowField.name;
+    field.rowField = &rowField;
+    field.retyped = system.FindFieldType(name, rowField.name);
+    field.type = field.retyped != nullptr ? SdkTypeOf(field.retyped->kind) : NativeType(rowField);
     field.length =
-        LengthOf(field.type, field.retyped != nullptr ? field.retyped->length : spec.length);
+        LengthOf(field.type, field.retyped != nullptr ? field.retyped->length : rowField.length);
     field.decimals = field.retyped != nullptr ? field.retyped->decimals : 0;
     unsigned alignment = AlignmentOf(field.type, field.length);
     field.offset = (end + alignment - 1) / alignment * alignment;

@@ -23,7 +23,7 @@ struct FakeFieldDesc {
   unsigned length = 0;    // bytes in a 1-byte-per-character system
   unsigned decimals = 0;  // BCD
   unsigned offset = 0;
-  const rfcsim::FieldSpec* spec = nullptr;     // the field of the stand-in's row
+  const rfcsim::RowField* rowField = nullptr;  // the field of the stand-in's row
   const rfcsim::FieldType* retyped = nullptr;  // its `field_types` entry, or null
   int retypedIndex = -1;                       // index among the retyped fields
 };

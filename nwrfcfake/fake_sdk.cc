@@ -37,8 +37,8 @@ using namespace nwrfcfake;
 
 namespace {
 
-using rfcsim::FieldSpec;
 using rfcsim::Outcome;
+using rfcsim::RowField;
 using rfcsim::System;
 
 // ---------------------------------------------------------------------------
@@ -144,18 +144,18 @@ bool ReadCsvRows(const rfcsim::RowSource& source, const FakeTypeDesc& type, rfcs
 
 // The text of a stand-in row's field, the source of its retyped value when
 // the rows do not come from a CSV file.
-std::string FieldText(const unsigned char* row, const FieldSpec& spec) {
-  if (spec.kind == FieldSpec::kChar) {
-    std::string_view text(reinterpret_cast<const char*>(row + spec.offset), spec.length);
+std::string FieldText(const unsigned char* row, const RowField& rowField) {
+  if (rowField.kind == RowField::kChar) {
+    std::string_view text(reinterpret_cast<const char*>(row + rowField.offset), rowField.length);
     return std::string(rfcsim::TrimTrailingBlanks(text));
   }
-  if (spec.kind == FieldSpec::kInt2) {
+  if (rowField.kind == RowField::kInt2) {
     std::int16_t small;
-    std::memcpy(&small, row + spec.offset, 2);
+    std::memcpy(&small, row + rowField.offset, 2);
     return std::to_string(small);
   }
   std::int32_t number;
-  std::memcpy(&number, row + spec.offset, 4);
+  std::memcpy(&number, row + rowField.offset, 4);
   return std::to_string(number);
 }
 
@@ -235,18 +235,18 @@ RFC_RC RowValue(const FakeTable& table, std::u16string_view name, FakeValue* val
     return RFC_OK;
   }
   const unsigned char* row = table.rows.bytes.data() + table.current * table.rows.rowLength;
-  const FieldSpec& spec = *field->spec;
-  if (spec.kind == FieldSpec::kChar) {
-    *value =
-        CharValue(std::string_view(reinterpret_cast<const char*>(row + spec.offset), spec.length),
-                  spec.length);
-  } else if (spec.kind == FieldSpec::kInt2) {
+  const RowField& rowField = *field->rowField;
+  if (rowField.kind == RowField::kChar) {
+    *value = CharValue(
+        std::string_view(reinterpret_cast<const char*>(row + rowField.offset), rowField.length),
+        rowField.length);
+  } else if (rowField.kind == RowField::kInt2) {
     std::int16_t small;
-    std::memcpy(&small, row + spec.offset, 2);
+    std::memcpy(&small, row + rowField.offset, 2);
     *value = IntegerValue(RFCTYPE_INT2, small);
   } else {
     std::int32_t number;
-    std::memcpy(&number, row + spec.offset, 4);
+    std::memcpy(&number, row + rowField.offset, 4);
     *value = IntegerValue(RFCTYPE_INT, number);
   }
   return RFC_OK;

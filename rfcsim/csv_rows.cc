@@ -107,7 +107,7 @@ bool IsBlankRecord(const Record& record) {
 
 // Maps each column of the header to a field of the layout (null: ignored).
 bool MapColumns(const Record& header, const RowLayout& layout,
-                std::vector<const FieldSpec*>* columns) {
+                std::vector<const RowField*>* columns) {
   columns->assign(header.fields.size(), nullptr);
   std::vector<bool> seen(layout.count, false);
   for (std::size_t c = 0; c < header.fields.size(); ++c) {
@@ -132,13 +132,13 @@ bool HasRequiredFields(const RowLayout& layout) {
   return false;
 }
 
-bool PutField(unsigned char* row, const FieldSpec& field, const std::string& text) {
-  if (field.kind == FieldSpec::kChar) {
+bool PutField(unsigned char* row, const RowField& field, const std::string& text) {
+  if (field.kind == RowField::kChar) {
     PutText(row, field, text);
     return true;
   }
-  std::int64_t minimum = field.kind == FieldSpec::kInt2 ? INT16_MIN : INT32_MIN;
-  std::int64_t maximum = field.kind == FieldSpec::kInt2 ? INT16_MAX : INT32_MAX;
+  std::int64_t minimum = field.kind == RowField::kInt2 ? INT16_MIN : INT32_MIN;
+  std::int64_t maximum = field.kind == RowField::kInt2 ? INT16_MAX : INT32_MAX;
   std::int64_t value = 0;
   if (!ParseInteger(text, minimum, maximum, &value)) return false;
   PutInteger(row, field, value);
@@ -147,7 +147,7 @@ bool PutField(unsigned char* row, const FieldSpec& field, const std::string& tex
 
 // The index in `text->names` of a column's field, or -1 when it is
 // converted as usual.
-int TextIndex(const FieldSpec* field, const CsvTextColumns* text) {
+int TextIndex(const RowField* field, const CsvTextColumns* text) {
   if (field == nullptr || text == nullptr) return -1;
   for (std::size_t i = 0; i < text->names.size(); ++i) {
     if (text->names[i] == field->name) return static_cast<int>(i);
@@ -157,13 +157,13 @@ int TextIndex(const FieldSpec* field, const CsvTextColumns* text) {
 
 // Appends one row from a record; absent character fields stay blank and
 // absent numbers 0. The text columns' cells go to `text` instead.
-bool AppendRow(const Record& record, const std::vector<const FieldSpec*>& columns,
+bool AppendRow(const Record& record, const std::vector<const RowField*>& columns,
                const RowLayout& layout, Rows* rows, CsvTextColumns* text) {
   std::size_t old = rows->bytes.size();
   rows->bytes.resize(old + layout.rowLength, 0);
   unsigned char* row = rows->bytes.data() + old;
   for (std::size_t f = 0; f < layout.count; ++f) {
-    if (layout.fields[f].kind == FieldSpec::kChar) PutText(row, layout.fields[f], "");
+    if (layout.fields[f].kind == RowField::kChar) PutText(row, layout.fields[f], "");
   }
   if (text != nullptr) {
     text->cells.emplace_back(text->names.size());
@@ -206,7 +206,7 @@ bool ParseCsvRows(std::string_view bytes, const RowLayout& layout, Rows* rows,
   Record record;
   bool fault = false;
   bool haveHeader = false;
-  std::vector<const FieldSpec*> columns;
+  std::vector<const RowField*> columns;
   while (reader.Next(&record, &fault)) {
     if (IsBlankRecord(record)) continue;
     if (!haveHeader) {

@@ -221,7 +221,7 @@ class Parser {
   }
 
   // "STRUCT-FIELD" of a known row structure.
-  static bool ParseFieldName(std::string_view text, FieldName* name, const FieldSpec** spec) {
+  static bool ParseFieldName(std::string_view text, FieldName* name, const RowField** rowField) {
     std::size_t dash = text.find('-');
     if (dash == std::string_view::npos) return false;
     std::string_view structure = text.substr(0, dash), field = text.substr(dash + 1);
@@ -229,8 +229,8 @@ class Parser {
                               : structure == "CPU_ALL"  ? &kCpuAllLayout
                                                         : nullptr;
     if (layout == nullptr) return false;
-    *spec = FindField(*layout, field);
-    if (*spec == nullptr) return false;
+    *rowField = FindField(*layout, field);
+    if (*rowField == nullptr) return false;
     *name = FieldName{std::string(structure), std::string(field)};
     return true;
   }
@@ -259,8 +259,8 @@ class Parser {
     std::size_t colon = text.find(':');
     if (colon == std::string_view::npos) return false;
     FieldName name;
-    const FieldSpec* spec = nullptr;
-    if (!ParseFieldName(text.substr(0, colon), &name, &spec)) return false;
+    const RowField* rowField = nullptr;
+    if (!ParseFieldName(text.substr(0, colon), &name, &rowField)) return false;
     std::string_view kind = text.substr(colon + 1), size;
     std::size_t open = kind.find('(');
     if (open != std::string_view::npos) {
@@ -294,7 +294,7 @@ class Parser {
     } else if (type->kind == FieldType::kBcd) {
       type->length = 8;
     } else if (sized) {
-      type->length = spec->kind == FieldSpec::kChar ? spec->length : 11;
+      type->length = rowField->kind == RowField::kChar ? rowField->length : 11;
     }
     if (type->kind == FieldType::kBcd &&
         (type->length > 16 || type->decimals + 1 > 2 * type->length - 1)) {
@@ -329,8 +329,8 @@ class Parser {
     for (Words words = SplitFirstWord(value); !words.first.empty();
          words = SplitFirstWord(words.rest)) {
       FieldName name;
-      const FieldSpec* spec = nullptr;
-      if (!ParseFieldName(words.first, &name, &spec)) return false;
+      const RowField* rowField = nullptr;
+      if (!ParseFieldName(words.first, &name, &rowField)) return false;
       parsed.push_back(std::move(name));
     }
     if (parsed.empty()) return false;

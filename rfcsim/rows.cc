@@ -9,26 +9,26 @@ namespace rfcsim {
 
 namespace {
 
-constexpr FieldSpec kTopSingleFields[] = {
-    {"TYPE", FieldSpec::kInt2, 0, 2, false},       {"SUBTYPE", FieldSpec::kInt2, 2, 2, false},
-    {"SERIALNR", FieldSpec::kInt2, 4, 2, false},   {"PROC_ID", FieldSpec::kInt4, 8, 4, false},
-    {"USERNAME", FieldSpec::kChar, 12, 12, true},  {"COMMAND", FieldSpec::kChar, 24, 20, true},
-    {"CPU_UTIL", FieldSpec::kInt4, 44, 4, true},   {"CPU_TIME", FieldSpec::kChar, 48, 8, true},
-    {"RES_SIZE", FieldSpec::kInt4, 56, 4, true},   {"PRIORITY", FieldSpec::kInt4, 60, 4, false},
-    {"PRIV_PAGES", FieldSpec::kInt4, 64, 4, true},
+constexpr RowField kTopSingleFields[] = {
+    {"TYPE", RowField::kInt2, 0, 2, false},       {"SUBTYPE", RowField::kInt2, 2, 2, false},
+    {"SERIALNR", RowField::kInt2, 4, 2, false},   {"PROC_ID", RowField::kInt4, 8, 4, false},
+    {"USERNAME", RowField::kChar, 12, 12, true},  {"COMMAND", RowField::kChar, 24, 20, true},
+    {"CPU_UTIL", RowField::kInt4, 44, 4, true},   {"CPU_TIME", RowField::kChar, 48, 8, true},
+    {"RES_SIZE", RowField::kInt4, 56, 4, true},   {"PRIORITY", RowField::kInt4, 60, 4, false},
+    {"PRIV_PAGES", RowField::kInt4, 64, 4, true},
 };
 
-constexpr FieldSpec kCpuAllFields[] = {
-    {"TYPE", FieldSpec::kInt2, 0, 2, false},        {"SUBTYPE", FieldSpec::kInt2, 2, 2, false},
-    {"SERIALNR", FieldSpec::kInt2, 4, 2, false},    {"NBR_CPU", FieldSpec::kInt4, 8, 4, false},
-    {"LOAD1_AVG", FieldSpec::kInt4, 12, 4, false},  {"LOAD5_AVG", FieldSpec::kInt4, 16, 4, false},
-    {"LOAD15_AVG", FieldSpec::kInt4, 20, 4, false}, {"INT_SEC", FieldSpec::kInt4, 24, 4, false},
-    {"SYSC_SEC", FieldSpec::kInt4, 28, 4, false},   {"CS_SEC", FieldSpec::kInt4, 32, 4, false},
-    {"USR_TOTAL", FieldSpec::kInt4, 36, 4, false},  {"SYS_TOTAL", FieldSpec::kInt4, 40, 4, false},
-    {"IDLE_TOTAL", FieldSpec::kInt4, 44, 4, false},
+constexpr RowField kCpuAllFields[] = {
+    {"TYPE", RowField::kInt2, 0, 2, false},        {"SUBTYPE", RowField::kInt2, 2, 2, false},
+    {"SERIALNR", RowField::kInt2, 4, 2, false},    {"NBR_CPU", RowField::kInt4, 8, 4, false},
+    {"LOAD1_AVG", RowField::kInt4, 12, 4, false},  {"LOAD5_AVG", RowField::kInt4, 16, 4, false},
+    {"LOAD15_AVG", RowField::kInt4, 20, 4, false}, {"INT_SEC", RowField::kInt4, 24, 4, false},
+    {"SYSC_SEC", RowField::kInt4, 28, 4, false},   {"CS_SEC", RowField::kInt4, 32, 4, false},
+    {"USR_TOTAL", RowField::kInt4, 36, 4, false},  {"SYS_TOTAL", RowField::kInt4, 40, 4, false},
+    {"IDLE_TOTAL", RowField::kInt4, 44, 4, false},
 };
 
-const FieldSpec& Field(const RowLayout& layout, std::size_t index) { return layout.fields[index]; }
+const RowField& Field(const RowLayout& layout, std::size_t index) { return layout.fields[index]; }
 
 // Field indexes of the layouts above, for the row builders.
 enum TopIndex {
@@ -145,7 +145,7 @@ struct PaddedText {
   char bytes[N];
 };
 
-constexpr FieldSpec TopField(TopIndex index) { return kTopSingleFields[index]; }
+constexpr RowField TopField(TopIndex index) { return kTopSingleFields[index]; }
 
 }  // namespace
 
@@ -174,15 +174,15 @@ void AppendLiveProcessRow(const LiveProcess& process, Rows* rows) {
   PutInteger(row, *FindField(layout, "PRIV_PAGES"), Clamp32(process.privateKb));
 }
 
-const FieldSpec* FindField(const RowLayout& layout, std::string_view name) {
+const RowField* FindField(const RowLayout& layout, std::string_view name) {
   for (std::size_t i = 0; i < layout.count; ++i) {
     if (name == layout.fields[i].name) return &layout.fields[i];
   }
   return nullptr;
 }
 
-void PutInteger(unsigned char* row, const FieldSpec& field, std::int64_t value) {
-  if (field.kind == FieldSpec::kInt2) {
+void PutInteger(unsigned char* row, const RowField& field, std::int64_t value) {
+  if (field.kind == RowField::kInt2) {
     std::int16_t v = static_cast<std::int16_t>(value);
     std::memcpy(row + field.offset, &v, sizeof v);
   } else {
@@ -191,7 +191,7 @@ void PutInteger(unsigned char* row, const FieldSpec& field, std::int64_t value) 
   }
 }
 
-void PutText(unsigned char* row, const FieldSpec& field, std::string_view text) {
+void PutText(unsigned char* row, const RowField& field, std::string_view text) {
   std::size_t n = text.size() < field.length ? text.size() : field.length;
   std::memcpy(row + field.offset, text.data(), n);
   std::memset(row + field.offset + n, ' ', field.length - n);
@@ -206,9 +206,9 @@ void AppendSyntheticTopRows(std::uint64_t count, Rows* rows) {
   static constexpr PaddedText<kCommandLength> kCommands[] = {PaddedText<kCommandLength>("dw.sap"),
                                                              PaddedText<kCommandLength>("bash"),
                                                              PaddedText<kCommandLength>("java")};
-  static_assert(TopField(kTopType).kind == FieldSpec::kInt2 &&
-                TopField(kTopSubtype).kind == FieldSpec::kInt2 &&
-                TopField(kTopSerial).kind == FieldSpec::kInt2);
+  static_assert(TopField(kTopType).kind == RowField::kInt2 &&
+                TopField(kTopSubtype).kind == RowField::kInt2 &&
+                TopField(kTopSerial).kind == RowField::kInt2);
   rows->rowLength = kTopSingleLayout.rowLength;
   // Running remainders instead of 64-bit divisions, and every field stored
   // at its fixed offset with its fixed size: the fill costs little beside

@@ -14,7 +14,7 @@
 namespace rfcsim {
 
 // One field of a row layout.
-struct FieldSpec {
+struct RowField {
   enum Kind { kChar, kInt4, kInt2 };
   const char* name;
   Kind kind;
@@ -25,7 +25,7 @@ struct FieldSpec {
 
 struct RowLayout {
   unsigned rowLength;
-  const FieldSpec* fields;
+  const RowField* fields;
   std::size_t count;
 };
 
@@ -36,13 +36,13 @@ extern const RowLayout kTopSingleLayout;
 extern const RowLayout kCpuAllLayout;
 
 // The field of `layout` called `name` (exact), or null.
-const FieldSpec* FindField(const RowLayout& layout, std::string_view name);
+const RowField* FindField(const RowLayout& layout, std::string_view name);
 
 // Writes a 4-byte or 2-byte integer (by the field's kind) at the field's
 // offset of `row`; the value is cut to the field's size.
-void PutInteger(unsigned char* row, const FieldSpec& field, std::int64_t value);
+void PutInteger(unsigned char* row, const RowField& field, std::int64_t value);
 // Writes a character field: cut, or blank-padded to its length.
-void PutText(unsigned char* row, const FieldSpec& field, std::string_view text);
+void PutText(unsigned char* row, const RowField& field, std::string_view text);
 
 // Rows in one contiguous vector of rowLength-byte rows.
 struct Rows {

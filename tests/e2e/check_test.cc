@@ -106,7 +106,7 @@ std::string HealthyReport(Build build) {
 }
 
 // An SDK copy (SdkCopies) named in Quillmark.ini.
-std::vector<FileSpec> WithSdk(const std::string& sdk, const std::string& extra = "") {
+std::vector<FileEntry> WithSdk(const std::string& sdk, const std::string& extra = "") {
   return Plus(PrdFiles(extra), {WorkFile("Quillmark.ini", "RfcLibrary=" + sdk + "\n")});
 }
 

@@ -236,18 +236,18 @@ void RecordStatus(int status, ProcessResult* r) {
 
 // ---------------------------------------------------------------------------
 
-FileSpec WorkFile(std::string path, std::string bytes) {
+FileEntry WorkFile(std::string path, std::string bytes) {
   return {Base::kWork, std::move(path), std::move(bytes), false};
 }
-FileSpec RootFile(std::string path, std::string bytes) {
+FileEntry RootFile(std::string path, std::string bytes) {
   return {Base::kRoot, std::move(path), std::move(bytes), false};
 }
-FileSpec WorkDir(std::string path) { return {Base::kWork, std::move(path), "", true}; }
-FileSpec RootDir(std::string path) { return {Base::kRoot, std::move(path), "", true}; }
-FileSpec WorkFifo(std::string path) {
+FileEntry WorkDir(std::string path) { return {Base::kWork, std::move(path), "", true}; }
+FileEntry RootDir(std::string path) { return {Base::kRoot, std::move(path), "", true}; }
+FileEntry WorkFifo(std::string path) {
   return {.base = Base::kWork, .path = std::move(path), .bytes = "", .fifo = true};
 }
-FileSpec WorkLink(std::string path, std::string target) {
+FileEntry WorkLink(std::string path, std::string target) {
   return {.base = Base::kWork, .path = std::move(path), .bytes = "", .linkTo = std::move(target)};
 }
 
@@ -288,7 +288,7 @@ std::string ProfileText(const ProfileFields& f, const std::string& lineEnd) {
   return text;
 }
 
-FileSpec CallerIni(const std::string& product) {
+FileEntry CallerIni(const std::string& product) {
   return WorkFile("Quillmark.ini", "Caller=" + product + "\n");
 }
 
@@ -561,9 +561,9 @@ fs::path CaseFolder::Resolve(Base base, const std::string& path) const {
   return (base == Base::kRoot ? root_ : work_) / path;
 }
 
-std::vector<FileSpec> WithRfcLibrary(std::vector<FileSpec> files, const std::string& library) {
+std::vector<FileEntry> WithRfcLibrary(std::vector<FileEntry> files, const std::string& library) {
   const std::string line = "RfcLibrary=" + library + "\n";
-  for (FileSpec& f : files) {
+  for (FileEntry& f : files) {
     if (f.base != Base::kWork || f.path != "Quillmark.ini") continue;
     if (!f.directory && !f.fifo && f.linkTo.empty()) {
       const std::string bom = "\xEF\xBB\xBF";
@@ -611,7 +611,7 @@ void RunCase(const E2eCase& original, const RunnerConfig& given) {
   // With mapped drives, what the case creates there goes again afterwards.
   RootCleanup cleanup;
 
-  for (const FileSpec& f : c.files) {
+  for (const FileEntry& f : c.files) {
     fs::path path = resolve(f.base, f.path);
     if (f.base == Base::kRoot && config.mapRootPath) cleanup.Remember(path);
     if (f.directory) {

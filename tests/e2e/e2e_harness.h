@@ -34,7 +34,7 @@ enum class Base { kRoot, kWork };
 // A file (or folder) created before the run. `path` uses "/" and is relative
 // to its base; missing parent folders are created. `bytes` may hold the
 // password markers of ScrambledPassword / WrongCheckDigitPassword.
-struct FileSpec {
+struct FileEntry {
   Base base = Base::kWork;
   std::string path;
   std::string bytes;
@@ -44,15 +44,15 @@ struct FileSpec {
 };
 
 // A file in the working directory / below the root with these bytes.
-FileSpec WorkFile(std::string path, std::string bytes);
-FileSpec RootFile(std::string path, std::string bytes);
+FileEntry WorkFile(std::string path, std::string bytes);
+FileEntry RootFile(std::string path, std::string bytes);
 // An empty folder in the working directory / below the root.
-FileSpec WorkDir(std::string path);
-FileSpec RootDir(std::string path);
+FileEntry WorkDir(std::string path);
+FileEntry RootDir(std::string path);
 // A FIFO nobody writes to / a symbolic link to `target` (such as
 // "/dev/zero") in the working directory.
-FileSpec WorkFifo(std::string path);
-FileSpec WorkLink(std::string path, std::string target);
+FileEntry WorkFifo(std::string path);
+FileEntry WorkLink(std::string path, std::string target);
 
 // What must hold for a file after the run.
 struct FileCheck {
@@ -103,7 +103,7 @@ struct ProfileFields {
 std::string ProfileText(const ProfileFields& fields = {}, const std::string& lineEnd = "\n");
 
 // Quillmark.ini in the working directory with one "Caller=NAME" line.
-FileSpec CallerIni(const std::string& product);
+FileEntry CallerIni(const std::string& product);
 
 // The error document that every error exit prints, in every output mode.
 std::string ErrorDocument(const std::string& text);
@@ -144,7 +144,7 @@ struct E2eCase {
   std::string name = {};               // test name: letters, digits, "_"
   std::vector<std::string> args = {};  // after the program name; "{root}"
                                        // and "{work}" become the folders
-  std::vector<FileSpec> files = {};    // created before the run
+  std::vector<FileEntry> files = {};   // created before the run
   std::string out = {};                // expected standard output, exactly
   int exit = 0;                        // expected exit code
   std::vector<FileCheck> after = {};   // checked after the run
@@ -189,7 +189,7 @@ E2eCase StandInOnly(E2eCase c);
 // The case's files with "RfcLibrary=<library>" put first into its
 // Quillmark.ini (after a byte-order mark), or a Quillmark.ini of that line
 // added; a folder in its place is left alone.
-std::vector<FileSpec> WithRfcLibrary(std::vector<FileSpec> files, const std::string& library);
+std::vector<FileEntry> WithRfcLibrary(std::vector<FileEntry> files, const std::string& library);
 
 // Prints the case's name (GoogleTest shows it for a failing parameter).
 void PrintTo(const E2eCase& c, std::ostream* os);

@@ -383,7 +383,7 @@ class EndToEnd : public ::testing::TestWithParam<E2eCase> {};
 TEST_P(EndToEnd, Run) {
   E2eCase c = GetParam();
   bool hasLandscape = false;
-  for (const FileSpec& f : c.files) hasLandscape = hasLandscape || f.path == "rfcsim.ini";
+  for (const FileEntry& f : c.files) hasLandscape = hasLandscape || f.path == "rfcsim.ini";
   if (!hasLandscape) c.files.push_back(WorkFile("rfcsim.ini", ""));
   RunCase(c, NativeRunnerConfig());
 }

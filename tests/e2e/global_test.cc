@@ -51,13 +51,13 @@ ProfileFields SystemProfile(const std::string& sid, const std::string& host,
 
 // The landscape, the hint file, every listed profile where each mode looks
 // (MIS.P00 nowhere), and the listing file `listingName` with `listingText`.
-std::vector<FileSpec> GlobalFiles(const std::string& listingName, const std::string& listingText,
-                                  const std::string& landscape = Landscape()) {
+std::vector<FileEntry> GlobalFiles(const std::string& listingName, const std::string& listingText,
+                                   const std::string& landscape = Landscape()) {
   ProfileFields noPassword = PrdProfile();
   noPassword.password = std::nullopt;
   ProfileFields wrongCheckDigit = PrdProfile();
   wrongCheckDigit.password = WrongCheckDigitPassword("Geheim12");
-  std::vector<FileSpec> files = LandscapeFiles(landscape);
+  std::vector<FileEntry> files = LandscapeFiles(landscape);
   files.push_back(RootFile(kHint, "C:\\PRTG\n"));
   const std::pair<std::string, std::string> placed[] = {
       {"PRD.P00", ProfileText(PrdProfile())},
@@ -74,8 +74,8 @@ std::vector<FileSpec> GlobalFiles(const std::string& listingName, const std::str
 }
 
 // "Beaconry.Prf" with one listing line (columns 9 to 20 are not read).
-std::vector<FileSpec> PrfFiles(const std::string& listing,
-                               const std::string& landscape = Landscape()) {
+std::vector<FileEntry> PrfFiles(const std::string& listing,
+                                const std::string& landscape = Landscape()) {
   return GlobalFiles("Beaconry.Prf",
                      "# listing of the monitored systems\n# Gsng: CPU-Usage   " + listing + "\n",
                      landscape);
@@ -84,7 +84,7 @@ std::vector<FileSpec> PrfFiles(const std::string& listing,
 // "SAP Beaconry.Gbl" with sensor PRODCPU over PRD, QAS and DEV, whose sensor
 // text is `sensorText` (before the sensor tag) followed by `keyWords`, and
 // the lines of another sensor.
-std::vector<FileSpec> GblFiles(const std::string& sensorText, const std::string& keyWords) {
+std::vector<FileEntry> GblFiles(const std::string& sensorText, const std::string& keyWords) {
   return GlobalFiles("SAP Beaconry.Gbl",
                      "# GSNG: OTHERCPU  : TST.P00#\n"
                      "# GSNG: PRODCPU   : PRD.P00#QAS.P00#\n"
@@ -432,7 +432,7 @@ std::vector<E2eCase> ThresholdAndExtraCases() {
 // as performance data, the state from the thresholds and the failures.
 
 std::vector<E2eCase> PluginCases() {
-  const FileSpec plugin = CallerIni("Plugin");
+  const FileEntry plugin = CallerIni("Plugin");
   const std::string prdQas = "PRD.P00#QAS.P00#";
   auto gbl = [&](const std::string& text) {
     return Plus(GlobalFiles("SAP Beaconry.Gbl", text), {plugin});
@@ -554,7 +554,7 @@ std::string Up(const std::string& labels, const std::string& error) {
 }
 
 std::vector<E2eCase> PrometheusCases() {
-  const FileSpec prometheus = CallerIni("Prometheus");
+  const FileEntry prometheus = CallerIni("Prometheus");
   const std::string cpu = "quillmark_cpu_usage_percent";
   const std::string prd = Labels("PRD", "", "PRD.P00"), qas = Labels("QAS", "", "QAS.P00");
   return {

@@ -36,8 +36,8 @@ E2eCase Quick(E2eCase c) {
 }
 
 // PRD.P00 with `text` wherever a mode looks for it, and the landscape.
-std::vector<FileSpec> PrdFilesWithProfile(const std::string& text) {
-  std::vector<FileSpec> files = LandscapeFiles(PrdSystem());
+std::vector<FileEntry> PrdFilesWithProfile(const std::string& text) {
+  std::vector<FileEntry> files = LandscapeFiles(PrdSystem());
   files.push_back(RootFile(kHint, "C:\\PRTG\n"));
   return Plus(files, ProfileEverywhere("PRD.P00", text));
 }
@@ -212,7 +212,7 @@ TEST(BadInputLarge, ProfileOf100Megabytes) {
   text.reserve(105u << 20);
   while (text.size() < (96u << 20)) text += filler;
   text += std::string(4u << 20, 'z');
-  std::vector<FileSpec> files = LandscapeFiles(PrdSystem());
+  std::vector<FileEntry> files = LandscapeFiles(PrdSystem());
   files.push_back(RootFile(kHint, "C:\\PRTG\n"));
   files.push_back(RootFile(kPrtgDir + "PRD.P00", std::move(text)));
   RunCase(Quick({.name = "ProfileOf100Megabytes",
@@ -234,8 +234,8 @@ const std::string kOneAfterAnother = "Parallel=1\nSystemTimeout=0\n";
 
 // The landscape of PRD, a slow SLO and QAS, with their profiles, and
 // Beaconry.Prf over `listing`.
-std::vector<FileSpec> SlowLandscapeFiles(const std::string& listing, const std::string& settings) {
-  std::vector<FileSpec> files =
+std::vector<FileEntry> SlowLandscapeFiles(const std::string& listing, const std::string& settings) {
+  std::vector<FileEntry> files =
       LandscapeFiles(PrdSystem() + "\n[QAS]\nhost = sapqas01\nsysnr = 10\ntop = qas_top.csv\n" +
                      "\n[SLO]\nhost = sapslo01\nsysnr = 40\ntop = prd_top.csv\ndelay_ms = 5000\n");
   files.push_back(RootFile(kHint, "C:\\PRTG\n"));
@@ -347,11 +347,11 @@ struct Folder {
     return base == Base::kRoot && config.mapRootPath ? config.mapRootPath(path)
                                                      : folder.Resolve(base, path);
   }
-  void Add(const std::vector<FileSpec>& given) {
+  void Add(const std::vector<FileEntry>& given) {
     // The stand-in is named in Quillmark.ini; a folder there can name none.
-    std::vector<FileSpec> files = WithRfcLibrary(given, "standin");
+    std::vector<FileEntry> files = WithRfcLibrary(given, "standin");
     if (files.size() > given.size()) files.pop_back();
-    for (const FileSpec& f : files) {
+    for (const FileEntry& f : files) {
       if (f.base == Base::kWork && f.path == "Quillmark.ini") settingsAdded_ = true;
       fs::path path = Resolve(f.base, f.path);
       if (f.base == Base::kRoot && config.mapRootPath) cleanup.Remember(path);
@@ -401,8 +401,8 @@ ProfileFields WithPassword(ProfileFields fields, const std::string& scrambled) {
 
 // PRD's landscape, hint file and profile, and SapRfc.PRD for the
 // connect-string way.
-std::vector<FileSpec> PrdConnectStringFiles(const std::string& scrambled) {
-  std::vector<FileSpec> files = LandscapeFiles(PrdSystem());
+std::vector<FileEntry> PrdConnectStringFiles(const std::string& scrambled) {
+  std::vector<FileEntry> files = LandscapeFiles(PrdSystem());
   files.push_back(RootFile(kHint, "C:\\PRTG\n"));
   files.push_back(
       RootFile(kPrtgDir + "PRD.P00", ProfileText(WithPassword(PrdProfile(), scrambled))));
@@ -517,7 +517,7 @@ TEST(UnreadableFiles, CountAsMissingForAnUnprivilegedUser) {
     const char* name;
     Base base;
     std::string unreadable;
-    std::vector<FileSpec> extra;
+    std::vector<FileEntry> extra;
     std::string out;
     int exit;
     bool connectString;  // SapRfc.PRD was used: SapRfc.ini written

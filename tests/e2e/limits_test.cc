@@ -66,7 +66,7 @@ constexpr std::chrono::milliseconds kAtOnce{6000};
 // regular, so none of them can hold the run up or fill its memory.
 std::vector<E2eCase> SpecialFileCases() {
   std::vector<E2eCase> cases;
-  const std::pair<std::string, FileSpec> settings[] = {
+  const std::pair<std::string, FileEntry> settings[] = {
       {"Fifo", WorkFifo("Quillmark.ini")},
       {"EndlessFile", WorkLink("Quillmark.ini", "/dev/zero")},
   };

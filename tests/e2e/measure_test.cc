@@ -176,7 +176,7 @@ const std::string kSapRfcPrd =
     "SYSNR=00\r\n";
 const std::string kSapRfcLine = "* SapRfc.Ini.......: PRD<\n";
 
-std::vector<FileSpec> ConnectStringFiles(const ProfileFields& profile) {
+std::vector<FileEntry> ConnectStringFiles(const ProfileFields& profile) {
   return Plus(PrdFiles("", profile),
               {WorkFile("SapRfc.PRD", kSapRfcPrd), WorkFile("SapRfc.ini", "DEST=OLD\nTYPE=A\n")});
 }
@@ -234,7 +234,7 @@ const std::string kOldTrace =
 
 std::vector<E2eCase> RemoteFailureCases() {
   auto failing = [](std::string name, std::string outcome, std::string mode, std::string text,
-                    std::vector<FileSpec> more = {}, std::vector<FileCheck> after = {}) {
+                    std::vector<FileEntry> more = {}, std::vector<FileCheck> after = {}) {
     E2eCase c = {.name = std::move(name),
                  .args = {"PRD"},
                  .files = Plus(PrdFiles("GET_TOP_SINGLE = " + outcome + "\n"), more),
@@ -348,7 +348,7 @@ std::vector<E2eCase> RfcErrorCases() {
   const std::string message = "gateway <sapprd01> gone & closed";
   std::vector<E2eCase> cases;
   for (const AbortCase& a : kAborts) {
-    std::vector<FileSpec> files = PrdFiles("abort = " + a.operation + " " + message + "\n");
+    std::vector<FileEntry> files = PrdFiles("abort = " + a.operation + " " + message + "\n");
     // The text report in a caller mode; the trace file keeps the abort.
     cases.push_back({.name = "Abort" + a.name + "_" + a.mode,
                      .args = {"PRD"},

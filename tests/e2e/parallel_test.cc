@@ -45,7 +45,7 @@ ProfileFields Profile(const std::string& sid, const std::string& host, const std
 
 // The landscape, hint file, profiles everywhere, Beaconry.Prf over
 // `listing`, and Quillmark.ini with `settings`.
-std::vector<FileSpec> ListingFiles(const std::string& listing, const std::string& settings) {
+std::vector<FileEntry> ListingFiles(const std::string& listing, const std::string& settings) {
   std::string landscape =
       System("SY1", "saps101", "01", "prd_top.csv", "delay_ms = 150\n") +
       System("SY2", "saps201", "02", "qas_top.csv") +
@@ -54,7 +54,7 @@ std::vector<FileSpec> ListingFiles(const std::string& listing, const std::string
       System("DEV", "sapdev01", "20", "prd_top.csv", "GET_CPU_ALL = exception NOT_AUTHORIZED\n");
   ProfileFields bad = Profile("SY3", "saps301", "03");
   bad.password = WrongCheckDigitPassword("Geheim12");
-  std::vector<FileSpec> files = LandscapeFiles(landscape);
+  std::vector<FileEntry> files = LandscapeFiles(landscape);
   files.push_back(RootFile(kHint, "C:\\PRTG\n"));
   files.push_back(WorkFile("SapRfc.SY2", "DEST=SY2\nTYPE=A\nASHOST=saps201\nSYSNR=02\n"));
   files.push_back(WorkFile("Quillmark.ini", settings));
@@ -166,10 +166,10 @@ INSTANTIATE_TEST_SUITE_P(Workers, SameOutput, ::testing::ValuesIn(SameOutputCase
 // one's: with the lock on SapRfc.lck held while a dead system's library
 // waited, the connect-string systems behind it would be given up too.
 
-std::vector<FileSpec> ManySystemFiles() {
+std::vector<FileEntry> ManySystemFiles() {
   std::string landscape;
   std::string listing;
-  std::vector<FileSpec> files;
+  std::vector<FileEntry> files;
   for (int k = 1; k <= 26; ++k) {
     std::string sid = "L" + std::string(k < 10 ? "0" : "") + std::to_string(k);
     bool dead = k == 3 || k == 11;
@@ -216,9 +216,9 @@ TEST(Workers, DeadSystemsCostOnlyThemselves) {
 // SY1.P00 before it is still measured. The report waits for SY1's channel and
 // closes the document PRTG reads; SY3.P00 after it is not printed.
 
-std::vector<FileSpec> AbortFiles(const std::string& settings) {
-  std::vector<FileSpec> files = ListingFiles("SY1.P00#FAI.P00#SY3.P00#", settings);
-  for (FileSpec& f : files) {
+std::vector<FileEntry> AbortFiles(const std::string& settings) {
+  std::vector<FileEntry> files = ListingFiles("SY1.P00#FAI.P00#SY3.P00#", settings);
+  for (FileEntry& f : files) {
     if (f.path == "rfcsim.ini") {
       f.bytes += System("FAI", "sapf01", "05", "prd_top.csv", "abort = ItGetLine table lost\n");
     }

@@ -28,7 +28,7 @@ const std::string kRows =
     "prdadm,dw.sapPRD_DVEBMGS00,1250,\"    1500\",812000,402000\n"
     "root,sshd,250,\"      30\",8000,2000\n";
 
-std::vector<FileSpec> PrdFiles(const std::string& quillmarkIni) {
+std::vector<FileEntry> PrdFiles(const std::string& quillmarkIni) {
   return {RootFile(kProfileDir + "PRD.P00",
                    ProfileText({.destination = "PRD", .hostname = "sapprd01"})),
           WorkFile("rfcsim.ini", kLandscape), WorkFile("prd_top.csv", kRows),
@@ -107,7 +107,7 @@ std::vector<E2eCase> LibraryCases() {
        .args = {"PRD", "#"},
        .files =
            [] {
-             std::vector<FileSpec> files = PrdFiles("RfcLibrary=./broken.so\n");
+             std::vector<FileEntry> files = PrdFiles("RfcLibrary=./broken.so\n");
              files.push_back(WorkFile("broken.so", "not a library\n"));
              return files;
            }(),
@@ -137,7 +137,7 @@ std::vector<E2eCase> LibraryCases() {
        .args = {"PRD"},
        .files =
            [&] {
-             std::vector<FileSpec> files = PrdFiles("RfcLibrary=" + fake + "\n");
+             std::vector<FileEntry> files = PrdFiles("RfcLibrary=" + fake + "\n");
              files.push_back(WorkFile("SapRfc.PRD",
                                       "DEST=PRD\r\nTYPE=B\r\nMSHOST=msprd\r\nR3NAME=PRD\r\n"
                                       "GROUP=SPACE\r\n"));
@@ -153,7 +153,7 @@ std::vector<E2eCase> LibraryCases() {
        .args = {"PRD"},
        .files =
            [&] {
-             std::vector<FileSpec> files = PrdFiles("RfcLibrary=" + fake + "\n");
+             std::vector<FileEntry> files = PrdFiles("RfcLibrary=" + fake + "\n");
              files.push_back(WorkFile("SapRfc.PRD",
                                       "DEST=PRD\nTYPE=B\nMSHOST=msprd\nR3NAME=PRD\n"
                                       "GROUP=BATCH\n"));

@@ -111,29 +111,30 @@ inline ProfileFields QasProfile() {
 }
 
 // The landscape file and the row files it names, in the working directory.
-inline std::vector<FileSpec> LandscapeFiles(const std::string& landscape) {
+inline std::vector<FileEntry> LandscapeFiles(const std::string& landscape) {
   return {WorkFile("rfcsim.ini", landscape), WorkFile("prd_top.csv", kPrdRows),
           WorkFile("prd_cpu.csv", kCpuRows), WorkFile("qas_top.csv", kQasRows)};
 }
 
 // A profile where every OutputMode finds it: EXEXML in the hinted PRTG
 // folder, the caller modes in the working directory.
-inline std::vector<FileSpec> ProfileEverywhere(const std::string& fileName,
-                                               const std::string& text) {
+inline std::vector<FileEntry> ProfileEverywhere(const std::string& fileName,
+                                                const std::string& text) {
   return {RootFile(kPrtgDir + fileName, text), WorkFile(fileName, text)};
 }
 
 // The landscape with PRD (plus `extra` key lines), the hint file and
 // PRD.P00 with `profile`.
-inline std::vector<FileSpec> PrdFiles(const std::string& extra = "",
-                                      const ProfileFields& profile = PrdProfile()) {
-  std::vector<FileSpec> files = LandscapeFiles(PrdSystem(extra));
+inline std::vector<FileEntry> PrdFiles(const std::string& extra = "",
+                                       const ProfileFields& profile = PrdProfile()) {
+  std::vector<FileEntry> files = LandscapeFiles(PrdSystem(extra));
   files.push_back(RootFile(kHint, "C:\\PRTG\r\n"));
-  for (FileSpec& f : ProfileEverywhere("PRD.P00", ProfileText(profile))) files.push_back(f);
+  for (FileEntry& f : ProfileEverywhere("PRD.P00", ProfileText(profile))) files.push_back(f);
   return files;
 }
 
-inline std::vector<FileSpec> Plus(std::vector<FileSpec> files, const std::vector<FileSpec>& more) {
+inline std::vector<FileEntry> Plus(std::vector<FileEntry> files,
+                                   const std::vector<FileEntry>& more) {
   files.insert(files.end(), more.begin(), more.end());
   return files;
 }

@@ -43,7 +43,7 @@ std::string Report(const std::string& message) {
 }
 
 // PRD measured through its profile, with the landscape's `extra` keys.
-E2eCase Measured(std::string name, const std::string& extra, std::vector<FileSpec> more = {}) {
+E2eCase Measured(std::string name, const std::string& extra, std::vector<FileEntry> more = {}) {
   return {.name = std::move(name),
           .args = {"PRD"},
           .files = Plus(PrdFiles(extra), more),
@@ -52,7 +52,7 @@ E2eCase Measured(std::string name, const std::string& extra, std::vector<FileSpe
 
 // PRD failing with `text`, the error document of every mode.
 E2eCase Failing(std::string name, const std::string& extra, const std::string& text,
-                std::vector<FileSpec> more = {}) {
+                std::vector<FileEntry> more = {}) {
   return {.name = std::move(name),
           .args = {"PRD"},
           .files = Plus(PrdFiles(extra), more),
@@ -109,7 +109,7 @@ const std::string kRoute = "/H/gate.example.com/S/3299/H/";
 
 // PRD opened by destination: SapRfc.PRD with `keys` after its DEST line,
 // the profile's host unknown to the landscape.
-std::vector<FileSpec> SapRfcFiles(const std::string& extra, const std::string& keys) {
+std::vector<FileEntry> SapRfcFiles(const std::string& extra, const std::string& keys) {
   return Plus(PrdFiles(extra, {.destination = "PRD", .hostname = "oldhost01"}),
               {WorkFile("SapRfc.PRD", "DEST=PRD\r\n" + keys), WorkFile("libsapcrypto.so", "")});
 }
@@ -172,8 +172,8 @@ std::vector<E2eCase> LogonCases() {
 // ---------------------------------------------------------------------------
 // The SDK installed without its companions.
 
-std::vector<FileSpec> WithSdk(const std::string& setting) {
-  std::vector<FileSpec> files = PrdFiles();
+std::vector<FileEntry> WithSdk(const std::string& setting) {
+  std::vector<FileEntry> files = PrdFiles();
   files.push_back(WorkFile("Quillmark.ini", "RfcLibrary=" + setting + "\n"));
   return files;
 }

@@ -186,7 +186,7 @@ std::vector<E2eCase> ExtraChannelCases() {
 const std::string kPrdPerformance = PluginPerformanceData(kPrdAll);
 
 std::vector<E2eCase> PluginCases() {
-  const std::vector<FileSpec> files = Plus(PrdFiles(), {CallerIni("Plugin")});
+  const std::vector<FileEntry> files = Plus(PrdFiles(), {CallerIni("Plugin")});
   return {
       // OK: the message and every channel's performance data; a successful
       // run deletes the trace file; the banner marker prints no line.
@@ -235,7 +235,7 @@ std::vector<E2eCase> PluginCases() {
 const std::string kPrdLabels = "dest=\"PRD\",filter=\"\"";
 
 std::vector<E2eCase> PrometheusCases() {
-  const std::vector<FileSpec> files = Plus(PrdFiles(), {CallerIni("Prometheus")});
+  const std::vector<FileEntry> files = Plus(PrdFiles(), {CallerIni("Prometheus")});
   const std::string sapadm = "dest=\"PRD\",filter=\"SAPADM\"";
   return {
       // The five gauges, up and the run's duration; no banner line.
@@ -267,7 +267,7 @@ std::vector<E2eCase> PrometheusCases() {
 struct Failure {
   std::string name;
   std::vector<std::string> args;
-  std::vector<FileSpec> files;
+  std::vector<FileEntry> files;
   std::string settings;  // more lines of Quillmark.ini
   std::string message;
   int pluginExit;
